@@ -1,0 +1,43 @@
+// The loop over the input files and the per-file sequence.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/platform.h"
+#include "tiff/thumb_info.h"
+
+namespace pelnor {
+
+/// Exit codes of the process.
+inline constexpr int kExitOk = 0;
+/// A file could not be opened, lacks the Exif identifier, or has no IFD1.
+inline constexpr int kExitStopped = 1;
+/// The help text was printed.
+inline constexpr int kExitHelp = 2;
+
+/// Bytes read from the head of each file.
+inline constexpr std::uint32_t kHeadSize = 32768;
+
+/// What the run keeps from start to end and reuses for every file.
+struct Session {
+  explicit Session(Platform& p) : platform(p) {}
+  Platform& platform;
+  std::uint8_t buffer[kHeadSize];
+  ThumbInfo thumb;
+  std::string out_name;
+};
+
+/// Handles one named file: reads its head, dumps IFD0 and IFD1 and runs the thumbnail stage.
+/// Returns kExitOk when the run goes on with the next file, kExitStopped when it must end.
+int process_file(Session& session, const char* name);
+
+/// The thumbnail stage for a file whose IFD1 has been dumped: detection, then the report line
+/// or, with -o, the extraction.
+void thumbnail_stage(Session& session, const TiffData& tiff_base, std::uint32_t ifd1,
+                     int little_endian, const char* name);
+
+/// The whole tool: options, help, the file loop. Returns the exit code of the process.
+int run(int argc, char** argv, Platform& platform);
+
+}  // namespace pelnor

@@ -1,0 +1,19 @@
+// Command-line options.
+#pragma once
+
+namespace pelnor {
+
+/// Set by -o: write each thumbnail beside its input file.
+extern int opt_output;
+/// Set by -h or -?: print the help text and read no file.
+extern int opt_help;
+
+/// Takes every option out of the argument vector, setting the flags above, and lowers `*argc`
+/// by one for each; afterwards argv[1] .. argv[*argc - 1] are file names and argv[*argc] is
+/// null. An unknown option is reported on standard error and dropped. Returns the new count.
+int parse_options(int* argc, char** argv);
+
+/// Prints the four lines of help text to standard output.
+void print_help();
+
+}  // namespace pelnor

@@ -1,0 +1,66 @@
+// The few operating-system services the tool needs, behind one interface.
+//
+// Everything outside src/platform/ sees only this header. The real implementation is chosen by the
+// build (platform_posix.cpp or platform_win32.cpp); tests and the fuzzer use an in-memory double
+// that also injects failures.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace pelnor {
+
+/// An open file as the operating system knows it.
+using FileHandle = std::intptr_t;
+
+/// The handle of no file: what a failed open or create returns.
+inline constexpr FileHandle kInvalidFile = -1;
+
+/// A block of memory obtained from the platform; null when none could be had.
+using MemHandle = void*;
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  /// Opens an existing file for reading while others may read it too.
+  /// Returns kInvalidFile when the file cannot be opened (missing, unreadable, a directory).
+  virtual FileHandle open_read(const char* name) = 0;
+
+  /// One read of at most `size` bytes into `buffer`.
+  /// Returns the count read (0 at the end of the file), or -1 when the read failed.
+  virtual std::int64_t read(FileHandle file, void* buffer, std::uint32_t size) = 0;
+
+  /// Creates a file for writing, or empties an existing one, not shared with others.
+  /// Returns kInvalidFile when it cannot be created.
+  virtual FileHandle create_write(const char* name) = 0;
+
+  /// Writes `size` bytes from `data`. Returns 1 when the write succeeded, 0 when it failed;
+  /// `*written` receives the count of bytes written either way (it may be short of `size`).
+  virtual int write(FileHandle file, const void* data, std::uint32_t size,
+                    std::uint32_t* written) = 0;
+
+  /// Closes a file that open_read or create_write gave.
+  virtual void close(FileHandle file) = 0;
+
+  /// Obtains a block of `size` zero-filled bytes. Returns null when it cannot be had.
+  virtual MemHandle mem_alloc(std::size_t size) = 0;
+
+  /// Returns the address of a block; it stays valid until mem_unlock.
+  virtual void* mem_lock(MemHandle block) = 0;
+
+  /// Ends access to a block's address.
+  virtual void mem_unlock(MemHandle block) = 0;
+
+  /// Releases a block that mem_alloc gave.
+  virtual void mem_free(MemHandle block) = 0;
+};
+
+/// The platform of the operating system the tool was built for.
+Platform& system_platform();
+
+/// Gives standard output a large buffer when it is not a terminal, so that a batch of files is
+/// written in large blocks; a terminal keeps its line buffering.
+void buffer_standard_output();
+
+}  // namespace pelnor

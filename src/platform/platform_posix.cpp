@@ -1,0 +1,76 @@
+// POSIX implementation of the platform interface.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/platform.h"
+
+namespace pelnor {
+namespace {
+
+class PosixPlatform final : public Platform {
+ public:
+  FileHandle open_read(const char* name) override {
+    int fd;
+    do {
+      fd = ::open(name, O_RDONLY | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    return fd < 0 ? kInvalidFile : fd;
+  }
+
+  std::int64_t read(FileHandle file, void* buffer, std::uint32_t size) override {
+    ssize_t n;
+    do {
+      n = ::read(static_cast<int>(file), buffer, size);
+    } while (n < 0 && errno == EINTR);
+    return n < 0 ? -1 : n;
+  }
+
+  FileHandle create_write(const char* name) override {
+    int fd;
+    do {
+      fd = ::open(name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    } while (fd < 0 && errno == EINTR);
+    return fd < 0 ? kInvalidFile : fd;
+  }
+
+  int write(FileHandle file, const void* data, std::uint32_t size,
+            std::uint32_t* written) override {
+    // A regular file takes the whole block in one call; keep going after a partial write so
+    // that only a real failure (a full disk, say) reports a short count.
+    const auto* p = static_cast<const char*>(data);
+    std::uint32_t done = 0;
+    while (done < size) {
+      ssize_t n = ::write(static_cast<int>(file), p + done, size - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      done += static_cast<std::uint32_t>(n);
+    }
+    *written = done;
+    return done == size ? 1 : 0;
+  }
+
+  void close(FileHandle file) override { ::close(static_cast<int>(file)); }
+
+  MemHandle mem_alloc(std::size_t size) override { return std::calloc(size == 0 ? 1 : size, 1); }
+  void* mem_lock(MemHandle block) override { return block; }
+  void mem_unlock(MemHandle) override {}
+  void mem_free(MemHandle block) override { std::free(block); }
+};
+
+}  // namespace
+
+Platform& system_platform() {
+  static PosixPlatform platform;
+  return platform;
+}
+
+void buffer_standard_output() {
+  static char buffer[1 << 16];
+  if (!::isatty(STDOUT_FILENO)) std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
+}
+
+}  // namespace pelnor

@@ -1,0 +1,21 @@
+// The tag dump: one generic line per entry, then the decoded line of a well-known tag or the
+// text of an ASCII entry.
+#pragma once
+
+#include <cstdint>
+
+#include "tiff/tiff_data.h"
+
+namespace pelnor {
+
+/// Text that marks where an item stops because the data read ends there.
+inline constexpr const char kBeyondData[] = "<beyond the data read>";
+
+/// Name printed for a field type number in the generic line.
+const char* type_name(std::uint32_t type);
+
+/// Prints every entry of the IFD at TIFF offset `ifd` to standard output, in stored order.
+/// Entries and values that lie beyond the data read are reported with kBeyondData, never read.
+void dump_ifd(const TiffData& tiff_base, std::uint32_t ifd, int little_endian);
+
+}  // namespace pelnor

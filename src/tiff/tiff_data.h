@@ -1,0 +1,25 @@
+// The TIFF structure as it was read: tiff_base and the extent of the bytes behind it.
+#pragma once
+
+#include <cstdint>
+
+namespace pelnor {
+
+/// Every offset in the TIFF structure counts from `base` (file byte 12). Only the `size` bytes
+/// actually read from the current file may be interpreted; every reader asks `contains` before
+/// it touches a byte that an offset or count from the file places.
+struct TiffData {
+  const std::uint8_t* base = nullptr;
+  std::uint32_t size = 0;
+
+  /// True when the `length` bytes at `offset` all lie inside the data read. 64-bit arithmetic:
+  /// neither an offset near 2^32 nor a count times an element size can wrap.
+  constexpr bool contains(std::uint64_t offset, std::uint64_t length) const {
+    return offset <= size && length <= size - offset;
+  }
+
+  /// The address of `offset`; only for an offset that `contains` has accepted.
+  const std::uint8_t* at(std::uint64_t offset) const { return base + offset; }
+};
+
+}  // namespace pelnor
