@@ -1,0 +1,148 @@
+#include "driver/file_loop.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "bitmap/strip_convert.h"
+#include "driver/options.h"
+#include "tiff/byte_order.h"
+#include "tiff/dump_ifd.h"
+
+namespace pelnor {
+namespace {
+
+constexpr std::uint8_t kExifIdentifier[6] = {'E', 'x', 'i', 'f', 0, 0};
+constexpr std::uint32_t kTiffStart = 12;  // file offset of tiff_base
+
+// An IFD offset that no data read can contain: where the header's offset field itself is
+// missing, IFD0 is taken to lie beyond the data.
+constexpr std::uint32_t kOffsetBeyondData = UINT32_MAX;
+
+const char* report_line(std::int32_t kind) {
+  switch (kind) {
+    case THUMB_JPEG:
+      return "thumbnail exist [JPEG]\n";
+    case THUMB_TIFF_RGB:
+      return "thumbnail exist [TIFF/RGB]\n";
+    case THUMB_TIFF_YCBCR:
+      return "thumbnail exist [TIFF/YCbCr]\n";
+    default:
+      return "thumbnail not exist or not support\n";
+  }
+}
+
+// Copies the JPEG stream into the open output file in one write. A stream that runs past the
+// data read is not written at all, so that a .thumb.jpg is either whole or empty.
+bool write_jpeg(Platform& platform, FileHandle file, const ThumbInfo& thumb,
+                const TiffData& tiff) {
+  if (!tiff.contains(thumb.jpeg_offset, thumb.jpeg_length)) return false;
+  std::uint32_t written = 0;
+  return platform.write(file, tiff.at(thumb.jpeg_offset), thumb.jpeg_length, &written) != 0 &&
+         written == thumb.jpeg_length;
+}
+
+}  // namespace
+
+void thumbnail_stage(Session& session, const TiffData& tiff_base, std::uint32_t ifd1,
+                     int little_endian, const char* name) {
+  const std::int32_t kind =
+      find_thumbnail(tiff_base, ifd1, &session.thumb, little_endian) ? session.thumb.kind
+                                                                      : THUMB_NONE;
+  if (kind == THUMB_NONE || opt_output == 0) {
+    std::printf("%s", report_line(kind));
+    return;
+  }
+
+  // The output name has no length limit of its own; the buffer keeps its capacity from file to
+  // file.
+  session.out_name.assign(name);
+  session.out_name.append(kind == THUMB_JPEG ? ".thumb.jpg" : ".thumb.bmp");
+  const char* out = session.out_name.c_str();
+  std::printf("Createing thumbnail file[%s]...\n", out);
+  Platform& platform = session.platform;
+  const FileHandle file = platform.create_write(out);
+  if (file == kInvalidFile) {
+    std::printf("Can't open file[%s], skip...\n", out);
+    return;
+  }
+  if (kind == THUMB_JPEG) {
+    std::printf("thumbnail exist [JPEG]\n");
+    if (write_jpeg(platform, file, session.thumb, tiff_base)) {
+      std::printf("done[%s]\n", out);
+    } else {
+      std::printf("File Write error for [%s]\n", out);
+    }
+  } else {
+    write_bmp_thumbnail(file, session.thumb, tiff_base, out, platform);
+  }
+  platform.close(file);
+}
+
+int process_file(Session& session, const char* name) {
+  Platform& platform = session.platform;
+  const FileHandle file = platform.open_read(name);
+  if (file == kInvalidFile) {
+    std::printf("`%s' open error\n", name);
+    return kExitStopped;
+  }
+  const std::int64_t got = platform.read(file, session.buffer, kHeadSize);
+  platform.close(file);
+  if (got < 0) {  // a file that opens but cannot be read (a directory, say)
+    std::printf("`%s' open error\n", name);
+    return kExitStopped;
+  }
+
+  // Only the bytes read from this file count; what an earlier file left in the buffer never
+  // does.
+  const auto size = static_cast<std::uint32_t>(got);
+  if (size < kTiffStart || std::memcmp(session.buffer + 6, kExifIdentifier, 6) != 0) {
+    std::printf("Not also Exif file\n");
+    return kExitStopped;
+  }
+  const TiffData tiff{session.buffer + kTiffStart, size - kTiffStart};
+
+  const int little_endian =
+      tiff.contains(0, 2) ? byte_order_from_mark(tiff.base[0], tiff.base[1]) : -1;
+  if (little_endian < 0) {
+    std::printf("Endian do not deside\n\n");
+    return kExitOk;
+  }
+
+  std::uint32_t ifd0 = kOffsetBeyondData;
+  read32_at(tiff, 4, little_endian, &ifd0);
+  std::printf("0th IFD dumping...:\n");
+  dump_ifd(tiff, ifd0, little_endian);
+  std::printf("\n");
+
+  // A next-IFD field that cannot be read leaves IFD1 unknown, as an offset of 0 does.
+  std::uint32_t ifd1 = 0;
+  std::uint16_t entries;
+  if (read16_at(tiff, ifd0, little_endian, &entries)) {
+    read32_at(tiff, entry_offset(ifd0, entries), little_endian, &ifd1);
+  }
+  if (ifd1 == 0) {
+    std::printf("Not exist 1thIFD(for thumbnail)\n");
+    return kExitStopped;
+  }
+  std::printf("1th IFD dumping...:\n");
+  dump_ifd(tiff, ifd1, little_endian);
+  std::printf("\n");
+
+  thumbnail_stage(session, tiff, ifd1, little_endian, name);
+  return kExitOk;
+}
+
+int run(int argc, char** argv, Platform& platform) {
+  parse_options(&argc, argv);
+  if (opt_help != 0) {
+    print_help();
+    return kExitHelp;
+  }
+  Session session(platform);
+  for (int i = 1; i < argc; ++i) {
+    if (process_file(session, argv[i]) != kExitOk) return kExitStopped;
+  }
+  return kExitOk;
+}
+
+}  // namespace pelnor

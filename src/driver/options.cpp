@@ -1,0 +1,42 @@
+#include "driver/options.h"
+
+#include <cstdio>
+
+namespace pelnor {
+
+int opt_output = 0;
+int opt_help = 0;
+
+int parse_options(int* argc, char** argv) {
+  for (int i = 1; i < *argc; ++i) {
+    if (argv[i][0] != '-') continue;
+    // Only the character after the dash counts: -output is -o, -help is -h.
+    char c = argv[i][1];
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    if (c == '?' || c == 'H') {
+      opt_help = 1;
+    } else if (c == 'O') {
+      opt_output = 1;
+    } else {
+      std::fprintf(stderr, "No such option(%s)\n", argv[i]);
+    }
+    // Every option, known or not, leaves the vector; the entry moved into place i comes next.
+    --*argc;
+    for (int j = i; j < *argc; ++j) argv[j] = argv[j + 1];
+    argv[*argc] = nullptr;
+    --i;
+  }
+  return *argc;
+}
+
+void print_help() {
+  // __DATE__ gives "Mmm dd yyyy"; GCC takes it from SOURCE_DATE_EPOCH when that is set, which
+  // keeps builds reproducible.
+  std::printf("TIFF/EP tag dumping and thumbnail output utility by dorv at %s", __DATE__);
+  std::printf("pelnor [-o] [-h] [-?] file...\n");
+  std::printf("Option:\n");
+  std::printf("\t-o:\tOutput thumbnail image[bitmap or jpeg]\n");
+  std::printf("\t-h or -?: Print this message\n");
+}
+
+}  // namespace pelnor

@@ -1,0 +1,114 @@
+// Windows implementation of the platform interface: the kernel file calls and the local heap.
+//
+// This is the only file of the project that sees <windows.h>; the rest of the tool knows files
+// and memory blocks only through platform.h.
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/platform.h"
+
+namespace pelnor {
+namespace {
+
+// A kernel handle travels through the rest of the tool as an integer of pointer width.
+// INVALID_HANDLE_VALUE is (HANDLE)-1, which is kInvalidFile, but the mapping is spelled out so
+// that neither side depends on it.
+FileHandle to_file(HANDLE handle) {
+  return handle == INVALID_HANDLE_VALUE ? kInvalidFile : reinterpret_cast<FileHandle>(handle);
+}
+
+HANDLE to_handle(FileHandle file) {
+  return file == kInvalidFile ? INVALID_HANDLE_VALUE : reinterpret_cast<HANDLE>(file);
+}
+
+class Win32Platform final : public Platform {
+ public:
+  // Names are passed to the ANSI entry points as they stand. The application manifest sets the
+  // process code page to UTF-8 (Windows 10 1903 and later), so a UTF-8 command line names any
+  // file; older systems convert through the ANSI code page.
+  FileHandle open_read(const char* name) override {
+    // A directory fails here (it needs FILE_FLAG_BACKUP_SEMANTICS), which gives the open error.
+    return to_file(::CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                                 nullptr));
+  }
+
+  std::int64_t read(FileHandle file, void* buffer, std::uint32_t size) override {
+    DWORD got = 0;
+    if (!::ReadFile(to_handle(file), buffer, size, &got, nullptr)) return -1;
+    return got;
+  }
+
+  FileHandle create_write(const char* name) override {
+    return to_file(::CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+  }
+
+  int write(FileHandle file, const void* data, std::uint32_t size,
+            std::uint32_t* written) override {
+    // One synchronous call: for a disk file it either writes the whole block or fails, and the
+    // caller compares the count anyway.
+    DWORD put = 0;
+    const BOOL ok = ::WriteFile(to_handle(file), data, size, &put, nullptr);
+    *written = put;
+    return ok ? 1 : 0;
+  }
+
+  void close(FileHandle file) override { ::CloseHandle(to_handle(file)); }
+
+  MemHandle mem_alloc(std::size_t size) override {
+    // A movable block of zero bytes comes back discarded and cannot be locked; one byte keeps
+    // every successful allocation lockable.
+    return ::LocalAlloc(LMEM_MOVEABLE | LMEM_ZEROINIT, size == 0 ? 1 : size);
+  }
+
+  void* mem_lock(MemHandle block) override { return ::LocalLock(static_cast<HLOCAL>(block)); }
+
+  void mem_unlock(MemHandle block) override { ::LocalUnlock(static_cast<HLOCAL>(block)); }
+
+  void mem_free(MemHandle block) override { ::LocalFree(static_cast<HLOCAL>(block)); }
+};
+
+UINT console_output_code_page = 0;
+
+void restore_console_code_page() {
+  if (console_output_code_page != 0) ::SetConsoleOutputCP(console_output_code_page);
+}
+
+}  // namespace
+
+Platform& system_platform() {
+  static Win32Platform platform;
+  return platform;
+}
+
+// Standard output stays in text mode, so every line ends with CR LF on Windows, as in any
+// console program; a redirected output is a Windows text file.
+void buffer_standard_output() {
+  const HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
+  DWORD mode = 0;
+  if (out != nullptr && out != INVALID_HANDLE_VALUE && ::GetConsoleMode(out, &mode)) {
+    // A console keeps the C library's own buffering. When the process code page is UTF-8,
+    // file names are UTF-8 bytes, and the console shows them as such only in code page 65001;
+    // the console is shared with the shell, so its code page is put back at exit.
+    if (::GetACP() == CP_UTF8) {
+      const UINT current = ::GetConsoleOutputCP();
+      if (current != CP_UTF8 && ::SetConsoleOutputCP(CP_UTF8)) {
+        console_output_code_page = current;
+        std::atexit(restore_console_code_page);
+      }
+    }
+    return;
+  }
+  static char buffer[1 << 16];
+  std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
+}
+
+}  // namespace pelnor

@@ -1,0 +1,237 @@
+#include "tiff/dump_ifd.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "tiff/byte_order.h"
+#include "tiff/tiff_types.h"
+
+namespace pelnor {
+namespace {
+
+constexpr const char* kTypeNames[] = {
+    "UNDEFINED", "BYTE",  "ASCII",     "SHORT", "LONG",   "RATIONAL", "SBYTE",
+    "UNDEFINED", "SSHORT", "SLONG", "SRATIONAL", "FLOAT", "DOUBLE", "UNKNOWN",
+};
+constexpr std::uint32_t kTypeNameCount = sizeof kTypeNames / sizeof kTypeNames[0];
+
+// The printf conversions are part of the output: "%#8.x" pads the file position to eight
+// characters, "%d" prints counts and values of 2^31 and more as negative numbers.
+constexpr char kGenericLine[] = "%#8.x:Tag=%#x[%d] Type=%s[%d] Num=%d offset=%#x[%#x]\n";
+constexpr char kIfdBeyond[] = "\t<IFD beyond the data read>\n";
+constexpr char kEntriesBeyond[] = "\t<%u of %u entries beyond the data read>\n";
+constexpr char kNotEnoughValues[] = "Not enough values\n";
+
+// The 32-bit pattern as the signed number "%d" prints.
+int as_int(std::uint32_t v) { return static_cast<int>(v); }
+
+struct EnumText {
+  std::uint32_t value;
+  const char* text;
+};
+
+// The text for `value`, or `other` when the table does not list it.
+template <std::size_t N>
+const char* lookup(const EnumText (&table)[N], std::uint32_t value, const char* other) {
+  for (const EnumText& e : table) {
+    if (e.value == value) return e.text;
+  }
+  return other;
+}
+
+constexpr EnumText kCompression[] = {{1, "No Compression"}, {7, "JPEG"}};
+constexpr EnumText kPhotometric[] = {{1, "BlacksZero"}, {2, "RGB"}, {6, "YCbCr"}};
+constexpr EnumText kOrientation[] = {{1, "Normal"},
+                                     {3, "180 degrees"},
+                                     {6, "clockwise 90 degrees"},
+                                     {8, "counter-clockwise 90 degrees"}};
+constexpr EnumText kPlanar[] = {{1, "Chunk"}, {2, "Planar format"}};
+constexpr EnumText kResolutionUnit[] = {
+    {1, "No absolute unit of measurement"}, {2, "Inch"}, {3, "Centimeter"}};
+
+// Prints rational j of the array at `offset` with `format` (numerator, then denominator), or
+// the end-of-data mark and the line end when its two words are not inside. False when cut.
+bool print_rational(const char* format, const TiffData& tiff, std::uint32_t offset, int j,
+                    int little_endian) {
+  const std::uint64_t at = std::uint64_t{offset} + 8u * static_cast<std::uint64_t>(j);
+  std::uint32_t numerator, denominator;
+  if (!read32_at(tiff, at, little_endian, &numerator) ||
+      !read32_at(tiff, at + 4, little_endian, &denominator)) {
+    std::printf("%s\n", kBeyondData);
+    return false;
+  }
+  std::printf(format, as_int(numerator), as_int(denominator));
+  return true;
+}
+
+void print_bits_per_sample(const TiffData& tiff, const std::uint8_t* raw, const TagEntry& e,
+                           int little_endian) {
+  std::printf("\tBitsPerSample: ");
+  if (e.count > 2) {
+    for (std::uint64_t j = 0; j < e.count; ++j) {
+      std::uint16_t bits;
+      if (!read16_at(tiff, e.value + 2 * j, little_endian, &bits)) {
+        std::printf("%s", kBeyondData);
+        break;
+      }
+      std::printf("%d ", bits);
+    }
+  } else {
+    std::printf("%d ", as_int(e.value));
+    if (e.count == 2) std::printf("%d", file16(raw + 10, little_endian));
+  }
+  std::printf("\n");
+}
+
+void print_ycbcr_coefficients(const TiffData& tiff, const TagEntry& e, int little_endian) {
+  std::printf("\tYCbCrCoefficients: ");
+  if (e.count != 3) {
+    std::printf(kNotEnoughValues);
+    return;
+  }
+  static constexpr const char* kFormats[] = {"LumaRed[%d/%d] ", "LumaGreen[%d/%d] ",
+                                             "LumaBlue[%d/%d] "};
+  for (int j = 0; j < 3; ++j) {
+    if (!print_rational(kFormats[j], tiff, e.value, j, little_endian)) return;
+  }
+  std::printf("\n");
+}
+
+void print_reference_black_white(const TiffData& tiff, const TagEntry& e, int little_endian) {
+  std::printf("\tReferenceBlackWhite: ");
+  if (e.count != 6) {
+    std::printf(kNotEnoughValues);
+    return;
+  }
+  std::printf("\n");
+  // One line per component: the black reference, then the white one.
+  static constexpr const char* kFormats[3][2] = {
+      {" Y-Balck[%d/%d] ", " Y-White[%d/%d] "},
+      {"Cb-Balck[%d/%d] ", "Cb-White[%d/%d]"},
+      {"Cr-Balck[%d/%d] ", "Cr-White[%d/%d]"},
+  };
+  for (int line = 0; line < 3; ++line) {
+    std::printf("\t\t");
+    for (int k = 0; k < 2; ++k) {
+      if (!print_rational(kFormats[line][k], tiff, e.value, 2 * line + k, little_endian)) return;
+    }
+    std::printf("\n");
+  }
+}
+
+// Any other ASCII entry: its text, up to its zero byte, in a field of count - 1 characters (a
+// negative width left-aligns). The text never reaches past the data read.
+void print_text(const TiffData& tiff, std::uint64_t raw_offset, const TagEntry& e) {
+  const bool inline_text = e.count <= 4;
+  const std::uint64_t start = inline_text ? raw_offset + 8 : e.value;
+  const std::uint64_t available = start < tiff.size ? tiff.size - start : 0;
+  const char* text = available ? reinterpret_cast<const char*>(tiff.at(start)) : "";
+  const void* zero = available ? std::memchr(text, 0, available) : nullptr;
+  const int length =
+      static_cast<int>(zero ? static_cast<const char*>(zero) - text : static_cast<long>(available));
+  if (inline_text || tiff.contains(e.value, e.count)) {
+    std::printf("\t[%*.*s]\n", static_cast<int>(e.count - 1u), length, text);
+  } else {
+    std::printf("\t[%.*s] %s\n", length, text, kBeyondData);
+  }
+}
+
+void print_tag(const TiffData& tiff, std::uint64_t raw_offset, const TagEntry& e,
+               int little_endian) {
+  const std::uint8_t* raw = tiff.at(raw_offset);
+  switch (e.tag) {
+    case 256:
+      std::printf("\tImageWidth: %d\n", as_int(e.value));
+      break;
+    case 257:
+      std::printf("\tImageLength: %d\n", as_int(e.value));
+      break;
+    case 258:
+      print_bits_per_sample(tiff, raw, e, little_endian);
+      break;
+    case 259:
+      std::printf("\tCompression: [%s]\n", lookup(kCompression, e.value, "Other"));
+      break;
+    case 262:
+      std::printf("\tPhotometricInterpretation: [%s]\n", lookup(kPhotometric, e.value, "Other"));
+      break;
+    case 273:
+      std::printf("\tStripOffsets: %d\n", as_int(e.value));
+      break;
+    case 274:
+      std::printf("\tOrientation: [%s]\n", lookup(kOrientation, e.value, "Unknown"));
+      break;
+    case 277:
+      std::printf("\tSamplesPerPixel: %d\n", as_int(e.value));
+      break;
+    case 278:
+      std::printf("\tRowsPerStrip: %d\n", as_int(e.value));
+      break;
+    case 279:
+      std::printf("\tStripByteCounts: %d\n", as_int(e.value));
+      break;
+    case 282:
+      std::printf("\tXResolution: %d\n", as_int(e.value));
+      break;
+    case 283:
+      std::printf("\tYResolution: %d\n", as_int(e.value));
+      break;
+    case 284:
+      std::printf("\tPlanarConfiguration: [%s]\n", lookup(kPlanar, e.value, "Unknown"));
+      break;
+    case 296:
+      std::printf("\tResolutionUnit: [%s]\n", lookup(kResolutionUnit, e.value, "Unknown"));
+      break;
+    case 513:
+      std::printf("\tJPEG Thumbnail Offset: %d\n", as_int(e.value));
+      break;
+    case 514:
+      std::printf("\tJPEG Thumbnail Length: %d\n", as_int(e.value));
+      break;
+    case 529:
+      print_ycbcr_coefficients(tiff, e, little_endian);
+      break;
+    case 530:
+      std::printf("\tYCbCrSubSampling: Horiz[%d] Vert[%d]\n", as_int(e.value),
+                  file16(raw + 10, little_endian));
+      break;
+    case 531:
+      std::printf("\tYCbCrSubPositioning: %d\n", as_int(e.value));
+      break;
+    case 532:
+      print_reference_black_white(tiff, e, little_endian);
+      break;
+    default:
+      if (e.type == ASCII) print_text(tiff, raw_offset, e);
+      break;
+  }
+}
+
+}  // namespace
+
+const char* type_name(std::uint32_t type) {
+  return kTypeNames[type < kTypeNameCount ? type : kTypeNameCount - 1];
+}
+
+void dump_ifd(const TiffData& tiff_base, std::uint32_t ifd, int little_endian) {
+  std::uint16_t n;
+  if (!read16_at(tiff_base, ifd, little_endian, &n)) {
+    std::printf(kIfdBeyond);
+    return;
+  }
+  for (unsigned k = 0; k < n; ++k) {
+    const std::uint64_t raw_offset = entry_offset(ifd, k);
+    if (!tiff_base.contains(raw_offset, kEntrySize)) {
+      std::printf(kEntriesBeyond, n - k, unsigned{n});
+      return;
+    }
+    TagEntry e;
+    decode_entry(&e, tiff_base.at(raw_offset), little_endian);
+    const auto position = static_cast<std::uint32_t>(raw_offset + 12);  // file position
+    std::printf(kGenericLine, position, unsigned{e.tag}, int{e.tag}, type_name(e.type),
+                int{e.type}, as_int(e.count), e.value, e.value + 12u);
+    print_tag(tiff_base, raw_offset, e, little_endian);
+  }
+}
+
+}  // namespace pelnor
