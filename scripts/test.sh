@@ -16,7 +16,7 @@ if [ ${#missing[@]} -gt 0 ]; then
   echo "== installing: ${missing[*]}"
   if [ "$(id -u)" -eq 0 ]; then sudo=""; else sudo="sudo"; fi
   $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
 fi
 
 run_step() {  # name, command...: runs an extra suite and stops the run when it fails
