@@ -15,6 +15,13 @@
 
 #include "platform/platform.h"
 
+// Neither cmd.exe nor PowerShell expands wildcards for a program: the C runtime expands any
+// unquoted argument with * or ? into the names it matches (and keeps it when none match), so
+// that "pelnor -o *.jpg" works as on other systems. Read by the MinGW-w64 start-up code.
+extern "C" {
+int _dowildcard = -1;  // the runtime's own name
+}
+
 namespace pelnor {
 namespace {
 
