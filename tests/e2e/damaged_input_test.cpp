@@ -39,16 +39,17 @@ TEST(DamagedInput, ShortFiles) {
   } cases[] = {
       {0, str(kNotExif), 1},
       {5, str(kNotExif), 1},
-      {11, str(kNotExif), 1},           // identifier incomplete
-      {12, str(kNoByteOrder), 0},       // byte-order mark missing
-      {13, str(kNoByteOrder), 0},       // half of it
-      {19, ifd0_beyond, 1},             // IFD0 offset incomplete
-      {20, ifd0_beyond, 1},             // IFD0's entry count missing
+      {11, str(kNotExif), 1},      // identifier incomplete
+      {12, str(kNoByteOrder), 0},  // byte-order mark missing
+      {13, str(kNoByteOrder), 0},  // half of it
+      {19, ifd0_beyond, 1},        // IFD0 offset incomplete
+      {20, ifd0_beyond, 1},        // IFD0's entry count missing
       {21, ifd0_beyond, 1},
       {22, str(kIfd0Heading) + "\n" + str(kNoIfd1), 1},  // next-IFD field missing
       {25, str(kIfd0Heading) + "\n" + str(kNoIfd1), 1},
-      {27, str(kIfd0Heading) + "\n" + str(kIfd1Heading) + str(kIfdBeyond) + "\n" +
-               str(kNoThumbnail), 0},   // IFD1's entry count incomplete
+      {27,
+       str(kIfd0Heading) + "\n" + str(kIfd1Heading) + str(kIfdBeyond) + "\n" + str(kNoThumbnail),
+       0},  // IFD1's entry count incomplete
   };
   for (Order order : {Order::kII, Order::kMM}) {
     const Bytes whole = jpeg_thumbnail_file(order);
@@ -102,7 +103,9 @@ TEST(DamagedInput, Ifd0EntriesBeyondTheData) {
       expect_run({file("f.jpg", b.build())}, {"f.jpg"},
                  {str(kIfd0Heading) + two_entries + "\t<3 of 5 entries beyond the data read>\n" +
                       "\n" + str(kNoIfd1),
-                  "", 1, {}});
+                  "",
+                  1,
+                  {}});
     }
   }
 }
@@ -117,23 +120,25 @@ TEST(DamagedInput, Ifd0NextFieldBeyondTheData) {
     expect_run({file("f.jpg", b.build())}, {"-o", "f.jpg"},
                {str(kIfd0Heading) + entry_line(0x16, 274, "SHORT", 3, 1, 8) +
                     "\tOrientation: [counter-clockwise 90 degrees]\n\n" + str(kNoIfd1),
-                "", 1, {}});
+                "",
+                1,
+                {}});
   }
 }
 
 TEST(DamagedInput, Ifd1BeyondTheDataSkipsOnlyTheThumbnail) {
   for (std::uint32_t offset : {26u, 1000u, 0x8000u, 0xFFFFFFFFu}) {
     SCOPED_TRACE(offset);
-    Bytes bytes = smallest_file();                  // 32 bytes, IFD1 at TIFF offset 14
+    Bytes bytes = smallest_file();                   // 32 bytes, IFD1 at TIFF offset 14
     testing::poke32(bytes, 22, offset, Order::kII);  // IFD0's next-IFD field
-    expect_run({file("f.jpg", bytes), file("g.jpg", jpeg_thumbnail_file(Order::kII))},
-               {"-o", "f.jpg", "g.jpg"},
-               {str(kIfd0Heading) + "\n" + str(kIfd1Heading) + str(kIfdBeyond) + "\n" +
-                    str(kNoThumbnail) + jpeg_thumbnail_dump() +
-                    extraction("g.jpg.thumb.jpg", kJpegKind),
-                "",
-                0,
-                {{"g.jpg.thumb.jpg", testing::tiny_jpeg()}}});
+    expect_run(
+        {file("f.jpg", bytes), file("g.jpg", jpeg_thumbnail_file(Order::kII))},
+        {"-o", "f.jpg", "g.jpg"},
+        {str(kIfd0Heading) + "\n" + str(kIfd1Heading) + str(kIfdBeyond) + "\n" + str(kNoThumbnail) +
+             jpeg_thumbnail_dump() + extraction("g.jpg.thumb.jpg", kJpegKind),
+         "",
+         0,
+         {{"g.jpg.thumb.jpg", testing::tiny_jpeg()}}});
   }
 }
 
@@ -154,10 +159,11 @@ TEST(DamagedInput, Ifd1EntriesBeyondTheDataMeanNoThumbnail) {
       expect_run({file("f.jpg", b.build())}, {"-o", "f.jpg"},
                  {str(kIfd0Heading) + "\n" + str(kIfd1Heading) +
                       entry_line(0x158, 513, "LONG", 4, 1, 14) + "\tJPEG Thumbnail Offset: 14\n" +
-                      entry_line(0x164, 514, "LONG", 4, 1, 316) +
-                      "\tJPEG Thumbnail Length: 316\n" +
+                      entry_line(0x164, 514, "LONG", 4, 1, 316) + "\tJPEG Thumbnail Length: 316\n" +
                       "\t<1 of 3 entries beyond the data read>\n\n" + str(kNoThumbnail),
-                  "", 0, {}});
+                  "",
+                  0,
+                  {}});
     }
   }
 }
@@ -183,8 +189,7 @@ void expect_value_cases(const std::vector<ValueCase>& cases) {
       c.add(b.ifd0());
       b.ifd1();
       b.truncate(c.length);
-      expect_run({file("f.jpg", b.build())}, {"f.jpg"},
-                 {dump_with_empty_ifd1(c.lines), "", 0, {}});
+      expect_run({file("f.jpg", b.build())}, {"f.jpg"}, {dump_with_empty_ifd1(c.lines), "", 0, {}});
     }
   }
 }
@@ -213,10 +218,12 @@ TEST(DamagedInput, ValuesRunningPastTheData) {
        [](Ifd& d) { d.add_raw(tag::kBitsPerSample, type::kShort, 3, 0xFFFFFFFE); }, 1000,
        first_line(258, "SHORT", 3, 3, 0xFFFFFFFE) + "\tBitsPerSample: " + beyond + "\n"},
       {"BitsPerSample, count near 2^32",
-       [](Ifd& d) { d.add_shorts(tag::kBitsPerSample, {8, 8, 8}).with_count(0x80000001); },
+       [](Ifd& d) {
+         d.add_shorts(tag::kBitsPerSample, {8, 8, 8}).with_count(0x80000001);
+       },
        1000,
-       first_line(258, "SHORT", 3, 0x80000001, kFirstData) + "\tBitsPerSample: 8 8 8 " +
-           beyond + "\n"},
+       first_line(258, "SHORT", 3, 0x80000001, kFirstData) + "\tBitsPerSample: 8 8 8 " + beyond +
+           "\n"},
       {"YCbCrCoefficients, two rationals inside", coefficients, kDataStart + 16,
        first_line(529, "RATIONAL", 5, 3, kFirstData) +
            "\tYCbCrCoefficients: LumaRed[299/1000] LumaGreen[587/1000] " + beyond + "\n"},
@@ -239,15 +246,12 @@ TEST(DamagedInput, TextsRunningPastTheData) {
        first_line(305, "ASCII", 2, 40, kFirstData) + "\t[Hello]" + beyond + "\n"},
       {"no zero byte inside", hello, kDataStart + 3,
        first_line(305, "ASCII", 2, 40, kFirstData) + "\t[Hel]" + beyond + "\n"},
-      {"offset beyond the data",
-       [](Ifd& d) { d.add_raw(tag::kSoftware, type::kAscii, 10, 5000); }, 1000,
-       first_line(305, "ASCII", 2, 10, 5000) + "\t[]" + beyond + "\n"},
-      {"offset near 2^32",
-       [](Ifd& d) { d.add_raw(tag::kSoftware, type::kAscii, 10, 0xFFFFFFFC); }, 1000,
-       first_line(305, "ASCII", 2, 10, 0xFFFFFFFC) + "\t[]" + beyond + "\n"},
+      {"offset beyond the data", [](Ifd& d) { d.add_raw(tag::kSoftware, type::kAscii, 10, 5000); },
+       1000, first_line(305, "ASCII", 2, 10, 5000) + "\t[]" + beyond + "\n"},
+      {"offset near 2^32", [](Ifd& d) { d.add_raw(tag::kSoftware, type::kAscii, 10, 0xFFFFFFFC); },
+       1000, first_line(305, "ASCII", 2, 10, 0xFFFFFFFC) + "\t[]" + beyond + "\n"},
       // The count fits, but the text has no zero byte before the data end: it ends there.
-      {"no zero byte before the end",
-       [](Ifd& d) { d.add_text(tag::kSoftware, "Hello!", 6); }, 1000,
+      {"no zero byte before the end", [](Ifd& d) { d.add_text(tag::kSoftware, "Hello!", 6); }, 1000,
        first_line(305, "ASCII", 2, 6, kFirstData) + "\t[Hello!]\n"},
   });
 }
@@ -262,7 +266,9 @@ TEST(DamagedInput, InlineTextWithoutZeroEndsWithTheData) {
     expect_run({file("f.jpg", b.build())}, {"f.jpg"},
                {str(kIfd0Heading) + first_line(270, "ASCII", 2, 4, 0x44434241) + "\t[ABCD]\n\n" +
                     str(kNoIfd1),
-                "", 1, {}});
+                "",
+                1,
+                {}});
   }
 }
 
@@ -349,14 +355,14 @@ TEST(DamagedInput, StripThumbnailsThatCannotBeWritten) {
       {"negative height", rgb([](StripThumb& t) { t.height = 0x80000000; })},
       {"no StripOffsets", rgb([](StripThumb& t) { t.strip_offsets = false; })},
       {"RGB strip one byte short", rgb([](StripThumb& t) { t.strip.pop_back(); })},
-      {"RGB strip offset near 2^32",
-       rgb([](StripThumb& t) {
+      {"RGB strip offset near 2^32", rgb([](StripThumb& t) {
          t.more = [](Ifd& d) { d.add_long(tag::kStripOffsets, 0xFFFFFFF0); };
        })},
-      {"RGB strip far too large",
-       rgb([](StripThumb& t) { t.width = 0x10000; t.height = 0x10000; })},
-      {"BitsPerSample values beyond the data",
-       rgb([](StripThumb& t) {
+      {"RGB strip far too large", rgb([](StripThumb& t) {
+         t.width = 0x10000;
+         t.height = 0x10000;
+       })},
+      {"BitsPerSample values beyond the data", rgb([](StripThumb& t) {
          t.more = [](Ifd& d) { d.add_raw(tag::kBitsPerSample, type::kShort, 3, 60000); };
        })},
       {"YCbCr without subsampling", ycbcr({}, Bytes(8, 0x80))},
@@ -365,21 +371,22 @@ TEST(DamagedInput, StripThumbnailsThatCannotBeWritten) {
       // 2 x 2 with 4:2:0 would need one block of 6 bytes; 3 x 2 with 4:2:2 two whole blocks
       // per band, 16 bytes.
       {"YCbCr strip one byte short", ycbcr({2, 2}, Bytes(5, 0x80))},
-      {"YCbCr edge blocks cut", [&] {
+      {"YCbCr edge blocks cut",
+       [&] {
          StripThumb t = ycbcr({2, 1}, Bytes(14, 0x80));
          t.width = 3;
          return t;
        }()},
-      {"YCbCrCoefficients beyond the data", [&] {
+      {"YCbCrCoefficients beyond the data",
+       [&] {
          StripThumb t = ycbcr({2, 1}, Bytes(8, 0x80));
          t.more = [](Ifd& d) { d.add_raw(tag::kYCbCrCoefficients, type::kRational, 3, 60000); };
          return t;
        }()},
-      {"ReferenceBlackWhite beyond the data", [&] {
+      {"ReferenceBlackWhite beyond the data",
+       [&] {
          StripThumb t = ycbcr({2, 1}, Bytes(8, 0x80));
-         t.more = [](Ifd& d) {
-           d.add_raw(tag::kReferenceBlackWhite, type::kRational, 6, 60000);
-         };
+         t.more = [](Ifd& d) { d.add_raw(tag::kReferenceBlackWhite, type::kRational, 6, 60000); };
          return t;
        }()},
   };
@@ -413,7 +420,9 @@ TEST(DamagedInput, YCbCrArithmeticOutOfRange) {
       // 0/0 gives NaN: green, divided by it, is not a number and becomes 0.
       {"LumaGreen 0/0", {{299, 1000}, {0, 0}, {114, 1000}}, {235, 128, 128}, {220, 0, 220}},
       // Red far beyond 2^31 saturates, is capped at 255, and so feeds green as 255.
-      {"LumaRed -1e9", {{0xC4653600, 1}, {587, 1000}, {114, 1000}}, {235, 128, 255},
+      {"LumaRed -1e9",
+       {{0xC4653600, 1}, {587, 1000}, {114, 1000}},
+       {235, 128, 255},
        {255, 255, 220}},
   };
   for (Order order : {Order::kII, Order::kMM}) {
@@ -469,8 +478,7 @@ TEST(DamagedInput, JpegStreamRunningPastTheDataRead) {
   const Bytes last = jpeg_stream_file(Order::kII, 32768 - 12 - 316, 316, 316);
   Outcome outcome = run_tool({file("t.jpg", last)}, {"-o", "t.jpg"});
   EXPECT_EQ(after_last_ifd1_dump(outcome.out), native_text(extraction(out_name, kJpegKind)));
-  EXPECT_EQ(outcome.files[out_name],
-            Bytes(last.begin() + 32768 - 316, last.begin() + 32768));
+  EXPECT_EQ(outcome.files[out_name], Bytes(last.begin() + 32768 - 316, last.begin() + 32768));
 }
 
 }  // namespace

@@ -102,15 +102,17 @@ TEST(Dump, GenericLineCorners) {
 
 TEST(Dump, TypeNames) {
   const std::pair<std::uint16_t, const char*> names[] = {
-      {0, "UNDEFINED"}, {1, "BYTE"},      {3, "SHORT"},     {4, "LONG"},     {5, "RATIONAL"},
-      {6, "SBYTE"},     {7, "UNDEFINED"}, {8, "SSHORT"},    {9, "SLONG"},    {10, "SRATIONAL"},
-      {11, "FLOAT"},    {12, "DOUBLE"},   {13, "UNKNOWN"},  {14, "UNKNOWN"}, {200, "UNKNOWN"},
+      {0, "UNDEFINED"}, {1, "BYTE"},      {3, "SHORT"},    {4, "LONG"},     {5, "RATIONAL"},
+      {6, "SBYTE"},     {7, "UNDEFINED"}, {8, "SSHORT"},   {9, "SLONG"},    {10, "SRATIONAL"},
+      {11, "FLOAT"},    {12, "DOUBLE"},   {13, "UNKNOWN"}, {14, "UNKNOWN"}, {200, "UNKNOWN"},
   };
   std::vector<DumpCase> cases;
   for (const auto& [number, text] : names) {
     const std::uint16_t t = number;
     cases.push_back({std::string("type ") + std::to_string(t),
-                     [t](Ifd& d) { d.add_raw_field(kPrivateTag, t, 1, {0, 0, 0, 0}); },
+                     [t](Ifd& d) {
+                       d.add_raw_field(kPrivateTag, t, 1, {0, 0, 0, 0});
+                     },
                      line(kPrivateTag, text, t, 1, 0)});
   }
   expect_dumps(cases);
@@ -120,25 +122,39 @@ TEST(Dump, TypeNames) {
 // stored in both byte orders, SHORT keeps the first value, everything else is a 32-bit number.
 TEST(Dump, ValueFieldByTypeAndCount) {
   expect_dumps({
-      {"BYTE x3 inline", [](Ifd& d) { d.add_bytes(kPrivateTag, type::kByte, {1, 2, 3}); },
+      {"BYTE x3 inline",
+       [](Ifd& d) {
+         d.add_bytes(kPrivateTag, type::kByte, {1, 2, 3});
+       },
        line(kPrivateTag, "BYTE", 1, 3, 0x030201)},
-      {"SBYTE x2 inline", [](Ifd& d) { d.add_bytes(kPrivateTag, type::kSbyte, {0xFF, 0x01}); },
+      {"SBYTE x2 inline",
+       [](Ifd& d) {
+         d.add_bytes(kPrivateTag, type::kSbyte, {0xFF, 0x01});
+       },
        line(kPrivateTag, "SBYTE", 6, 2, 0x01FF)},
       {"BYTE x5 at an offset",
-       [](Ifd& d) { d.add_bytes(kPrivateTag, type::kByte, {1, 2, 3, 4, 5}); },
+       [](Ifd& d) {
+         d.add_bytes(kPrivateTag, type::kByte, {1, 2, 3, 4, 5});
+       },
        line(kPrivateTag, "BYTE", 1, 5, kFirstData)},
       {"ASCII x4 inline", [](Ifd& d) { d.add_text(kPrivateTag, "ABC"); },
        line(kPrivateTag, "ASCII", 2, 4, 0x434241) + "\t[ABC]\n"},
       {"SHORT x1", [](Ifd& d) { d.add_short(kPrivateTag, 258); },
        line(kPrivateTag, "SHORT", 3, 1, 258)},
-      {"SHORT x2 keeps the first", [](Ifd& d) { d.add_shorts(kPrivateTag, {2, 1}); },
+      {"SHORT x2 keeps the first",
+       [](Ifd& d) {
+         d.add_shorts(kPrivateTag, {2, 1});
+       },
        line(kPrivateTag, "SHORT", 3, 2, 2)},
       {"SHORT x0", [](Ifd& d) { d.add_short(kPrivateTag, 7).with_count(0); },
        line(kPrivateTag, "SHORT", 3, 0, 7)},
       {"SSHORT -1 is not sign-extended",
        [](Ifd& d) { d.add_short(kPrivateTag, 0xFFFF).with_type(type::kSshort); },
        line(kPrivateTag, "SSHORT", 8, 1, 0xFFFF)},
-      {"SHORT x3 at an offset", [](Ifd& d) { d.add_shorts(kPrivateTag, {1, 2, 3}); },
+      {"SHORT x3 at an offset",
+       [](Ifd& d) {
+         d.add_shorts(kPrivateTag, {1, 2, 3});
+       },
        line(kPrivateTag, "SHORT", 3, 3, kFirstData)},
       {"LONG", [](Ifd& d) { d.add_long(kPrivateTag, 0x01020304); },
        line(kPrivateTag, "LONG", 4, 1, 0x01020304)},
@@ -146,8 +162,7 @@ TEST(Dump, ValueFieldByTypeAndCount) {
        line(kPrivateTag, "UNDEFINED", 0, 1, 5)},
       {"type 13 as LONG", [](Ifd& d) { d.add_raw(kPrivateTag, 13, 1, 5); },
        line(kPrivateTag, "UNKNOWN", 13, 1, 5)},
-      {"LONG sub-IFD pointer prints no more",
-       [](Ifd& d) { d.add_long(tag::kExifIfd, 0x1000); },
+      {"LONG sub-IFD pointer prints no more", [](Ifd& d) { d.add_long(tag::kExifIfd, 0x1000); },
        line(tag::kExifIfd, "LONG", 4, 1, 0x1000)},
   });
   // UNDEFINED is read like LONG: its inline bytes are reversed in an "MM" file.
@@ -157,8 +172,9 @@ TEST(Dump, ValueFieldByTypeAndCount) {
   expect_dump(Order::kMM, add, line(kPrivateTag, "UNDEFINED", 7, 4, 0x30323130));
 }
 
-std::vector<DumpCase> enumeration_cases(std::uint16_t tag_number, const char* label,
-                                        const std::vector<std::pair<std::uint16_t, const char*>>& texts) {
+std::vector<DumpCase> enumeration_cases(
+    std::uint16_t tag_number, const char* label,
+    const std::vector<std::pair<std::uint16_t, const char*>>& texts) {
   std::vector<DumpCase> cases;
   for (const auto& [value, text] : texts) {
     const std::uint16_t v = value;
@@ -217,7 +233,9 @@ TEST(Dump, NumberTags) {
       {"StripOffsets", [](Ifd& d) { d.add_long(tag::kStripOffsets, 1234); },
        line(273, "LONG", 4, 1, 1234) + "\tStripOffsets: 1234\n"},
       {"StripOffsets of two strips is their table's offset",
-       [](Ifd& d) { d.add_longs(tag::kStripOffsets, {100, 200}); },
+       [](Ifd& d) {
+         d.add_longs(tag::kStripOffsets, {100, 200});
+       },
        line(273, "LONG", 4, 2, kFirstData) + "\tStripOffsets: 32\n"},
       {"SamplesPerPixel", [](Ifd& d) { d.add_short(tag::kSamplesPerPixel, 3); },
        line(277, "SHORT", 3, 1, 3) + "\tSamplesPerPixel: 3\n"},
@@ -245,27 +263,47 @@ TEST(Dump, BitsPerSample) {
   expect_dumps({
       {"count 1", [](Ifd& d) { d.add_short(tag::kBitsPerSample, 8); },
        line(258, "SHORT", 3, 1, 8) + "\tBitsPerSample: 8 \n"},
-      {"count 2", [](Ifd& d) { d.add_shorts(tag::kBitsPerSample, {8, 8}); },
+      {"count 2",
+       [](Ifd& d) {
+         d.add_shorts(tag::kBitsPerSample, {8, 8});
+       },
        line(258, "SHORT", 3, 2, 8) + "\tBitsPerSample: 8 8\n"},
-      {"count 2, second from the field", [](Ifd& d) { d.add_shorts(tag::kBitsPerSample, {5, 6}); },
+      {"count 2, second from the field",
+       [](Ifd& d) {
+         d.add_shorts(tag::kBitsPerSample, {5, 6});
+       },
        line(258, "SHORT", 3, 2, 5) + "\tBitsPerSample: 5 6\n"},
-      {"count 3", [](Ifd& d) { d.add_shorts(tag::kBitsPerSample, {8, 8, 8}); },
+      {"count 3",
+       [](Ifd& d) {
+         d.add_shorts(tag::kBitsPerSample, {8, 8, 8});
+       },
        line(258, "SHORT", 3, 3, kFirstData) + "\tBitsPerSample: 8 8 8 \n"},
-      {"count 4", [](Ifd& d) { d.add_shorts(tag::kBitsPerSample, {1, 2, 3, 400}); },
+      {"count 4",
+       [](Ifd& d) {
+         d.add_shorts(tag::kBitsPerSample, {1, 2, 3, 400});
+       },
        line(258, "SHORT", 3, 4, kFirstData) + "\tBitsPerSample: 1 2 3 400 \n"},
       {"count 0", [](Ifd& d) { d.add_short(tag::kBitsPerSample, 7).with_count(0); },
        line(258, "SHORT", 3, 0, 7) + "\tBitsPerSample: 7 \n"},
       {"type is not consulted",
-       [](Ifd& d) { d.add_shorts(tag::kBitsPerSample, {16, 16, 16}).with_type(type::kLong); },
+       [](Ifd& d) {
+         d.add_shorts(tag::kBitsPerSample, {16, 16, 16}).with_type(type::kLong);
+       },
        line(258, "LONG", 4, 3, kFirstData) + "\tBitsPerSample: 16 16 16 \n"},
   });
 }
 
 TEST(Dump, YCbCrSubSampling) {
   expect_dumps({
-      {"2 1", [](Ifd& d) { d.add_shorts(tag::kYCbCrSubSampling, {2, 1}); },
+      {"2 1",
+       [](Ifd& d) {
+         d.add_shorts(tag::kYCbCrSubSampling, {2, 1});
+       },
        line(530, "SHORT", 3, 2, 2) + "\tYCbCrSubSampling: Horiz[2] Vert[1]\n"},
-      {"2 2", [](Ifd& d) { d.add_shorts(tag::kYCbCrSubSampling, {2, 2}); },
+      {"2 2",
+       [](Ifd& d) {
+         d.add_shorts(tag::kYCbCrSubSampling, {2, 2});
+       },
        line(530, "SHORT", 3, 2, 2) + "\tYCbCrSubSampling: Horiz[2] Vert[2]\n"},
       {"count 1 leaves Vert 0", [](Ifd& d) { d.add_short(tag::kYCbCrSubSampling, 4); },
        line(530, "SHORT", 3, 1, 4) + "\tYCbCrSubSampling: Horiz[4] Vert[0]\n"},
@@ -279,8 +317,7 @@ TEST(Dump, Rationals) {
   std::vector<Rational> seven = kReference;
   seven.push_back({1, 1});
   expect_dumps({
-      {"YCbCrCoefficients",
-       [](Ifd& d) { d.add_rationals(tag::kYCbCrCoefficients, kCoefficients); },
+      {"YCbCrCoefficients", [](Ifd& d) { d.add_rationals(tag::kYCbCrCoefficients, kCoefficients); },
        line(529, "RATIONAL", 5, 3, kFirstData) +
            "\tYCbCrCoefficients: LumaRed[299/1000] LumaGreen[587/1000] LumaBlue[114/1000] \n"},
       {"YCbCrCoefficients words are signed",
@@ -296,20 +333,23 @@ TEST(Dump, Rationals) {
        },
        line(529, "RATIONAL", 5, 4, kFirstData) + "\tYCbCrCoefficients: Not enough values\n"},
       {"YCbCrCoefficients count 2",
-       [](Ifd& d) { d.add_rationals(tag::kYCbCrCoefficients, {{299, 1000}, {587, 1000}}); },
+       [](Ifd& d) {
+         d.add_rationals(tag::kYCbCrCoefficients, {{299, 1000}, {587, 1000}});
+       },
        line(529, "RATIONAL", 5, 2, kFirstData) + "\tYCbCrCoefficients: Not enough values\n"},
       {"ReferenceBlackWhite",
        [](Ifd& d) { d.add_rationals(tag::kReferenceBlackWhite, kReference); },
-       line(532, "RATIONAL", 5, 6, kFirstData) +
-           "\tReferenceBlackWhite: \n"
-           "\t\t Y-Balck[0/1]  Y-White[255/1] \n"
-           "\t\tCb-Balck[128/1] Cb-White[255/1]\n"
-           "\t\tCr-Balck[128/1] Cr-White[255/1]\n"},
+       line(532, "RATIONAL", 5, 6, kFirstData) + "\tReferenceBlackWhite: \n"
+                                                 "\t\t Y-Balck[0/1]  Y-White[255/1] \n"
+                                                 "\t\tCb-Balck[128/1] Cb-White[255/1]\n"
+                                                 "\t\tCr-Balck[128/1] Cr-White[255/1]\n"},
       {"ReferenceBlackWhite count 7",
        [seven](Ifd& d) { d.add_rationals(tag::kReferenceBlackWhite, seven); },
        line(532, "RATIONAL", 5, 7, kFirstData) + "\tReferenceBlackWhite: Not enough values\n"},
       {"ReferenceBlackWhite count 3",
-       [](Ifd& d) { d.add_rationals(tag::kReferenceBlackWhite, {{0, 1}, {255, 1}, {128, 1}}); },
+       [](Ifd& d) {
+         d.add_rationals(tag::kReferenceBlackWhite, {{0, 1}, {255, 1}, {128, 1}});
+       },
        line(532, "RATIONAL", 5, 3, kFirstData) + "\tReferenceBlackWhite: Not enough values\n"},
   });
 }
@@ -340,12 +380,13 @@ TEST(Dump, InlineTextWithoutZeroRunsIntoTheNextEntry) {
     const bool ii = order == Order::kII;
     const std::uint16_t next_tag = ii ? 0x4645 : 0x4546;
     const std::uint16_t next_type = ii ? 0x0047 : 0x4700;
-    expect_dump(order,
-                [&](Ifd& d) {
-                  d.add_text(tag::kImageDescription, "ABCD", 4).add_raw(next_tag, next_type, 0, 0);
-                },
-                line(270, "ASCII", 2, 4, 0x44434241) + "\t[ABCDEFG]\n" +
-                    entry_line(kFirstEntry + 12, next_tag, "UNKNOWN", next_type, 0, 0));
+    expect_dump(
+        order,
+        [&](Ifd& d) {
+          d.add_text(tag::kImageDescription, "ABCD", 4).add_raw(next_tag, next_type, 0, 0);
+        },
+        line(270, "ASCII", 2, 4, 0x44434241) + "\t[ABCDEFG]\n" +
+            entry_line(kFirstEntry + 12, next_tag, "UNKNOWN", next_type, 0, 0));
   }
 }
 

@@ -23,20 +23,25 @@ std::string photo_extraction(const std::string& name) {
 
 TEST(FileLoop, SmallestFileRunsTheWholeSequence) {
   const Bytes bytes = smallest_file();
-  const Bytes expected_bytes = {0xFF, 0xD8, 0xFF, 0xE1, 0x00, 0x1C, 'E', 'x', 'i', 'f', 0, 0,
-                                'I', 'I', 0x2A, 0, 8, 0, 0, 0, 0, 0, 0x0E, 0, 0, 0,
-                                0, 0, 0, 0, 0, 0};
+  const Bytes expected_bytes = {0xFF, 0xD8, 0xFF, 0xE1, 0x00, 0x1C, 'E', 'x', 'i', 'f', 0,
+                                0,    'I',  'I',  0x2A, 0,    8,    0,   0,   0,   0,   0,
+                                0x0E, 0,    0,    0,    0,    0,    0,   0,   0,   0};
   ASSERT_EQ(bytes, expected_bytes);
   expect_run({file("s.jpg", bytes)}, {"-o", "s.jpg"},
              {"0th IFD dumping...:\n\n1th IFD dumping...:\n\nthumbnail not exist or not support\n",
-              "", 0, {}});
+              "",
+              0,
+              {}});
 }
 
 TEST(FileLoop, FilesFollowOneAnotherWithoutNames) {
-  expect_run({file("s.jpg", smallest_file()), photo("p.jpg", Order::kMM)}, {"s.jpg", "p.jpg", "s.jpg"},
+  expect_run({file("s.jpg", smallest_file()), photo("p.jpg", Order::kMM)},
+             {"s.jpg", "p.jpg", "s.jpg"},
              {smallest_file_output() + jpeg_thumbnail_dump() + std::string(kJpegKind) +
                   smallest_file_output(),
-              "", 0, {}});
+              "",
+              0,
+              {}});
 }
 
 TEST(FileLoop, MissingFileEndsTheRunAndLaterFilesAreNotLookedAt) {
@@ -55,7 +60,8 @@ TEST(FileLoop, DirectoryNamedAsFileIsAnOpenError) {
 // A JPEG whose first segment is APP0 (JFIF) and only then APP1 (Exif).
 Bytes jfif_then_exif() {
   Bytes exif = jpeg_thumbnail_file(Order::kII);
-  Bytes out = {0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x10, 'J', 'F', 'I', 'F', 0, 1, 1, 0, 0, 1, 0, 1, 0, 0};
+  Bytes out = {0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x10, 'J', 'F', 'I', 'F',
+               0,    1,    1,    0,    0,    1,    0,   1,   0,   0};
   out.insert(out.end(), exif.begin() + 2, exif.end());
   return out;
 }
@@ -143,7 +149,9 @@ TEST(FileLoop, SingleIfdEndsTheRunAfterItsDump) {
                     "\tOrientation: [Normal]\n"
                     "\n" +
                     std::string(kNoIfd1),
-                "", 1, {}});
+                "",
+                1,
+                {}});
   }
 }
 
@@ -158,7 +166,9 @@ TEST(FileLoop, EmptyIfd0HasItsNextFieldRightAfterTheCount) {
                   "\tOrientation: [180 degrees]\n"
                   "\n" +
                   std::string(kNoThumbnail),
-              "", 0, {}});
+              "",
+              0,
+              {}});
 }
 
 }  // namespace

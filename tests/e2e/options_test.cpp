@@ -31,9 +31,7 @@ void expect_help(const std::string& out) {
   EXPECT_EQ(out.substr(kBanner.size() + 11), rest);
 }
 
-Input jpeg_photo(const std::string& name) {
-  return file(name, jpeg_thumbnail_file(Order::kII));
-}
+Input jpeg_photo(const std::string& name) { return file(name, jpeg_thumbnail_file(Order::kII)); }
 
 std::string photo_report() { return jpeg_thumbnail_dump() + std::string(kJpegKind); }
 
@@ -60,17 +58,23 @@ TEST(Options, EverySpellingOfOutputExtracts) {
 }
 
 TEST(Options, OutputBetweenFilesAppliesToEveryFile) {
-  expect_run({jpeg_photo("a.jpg"), jpeg_photo("b.jpg")}, {"a.jpg", "-o", "b.jpg"},
-             {photo_extraction("a.jpg") + photo_extraction("b.jpg"),
-              "",
-              0,
-              {{"a.jpg.thumb.jpg", testing::tiny_jpeg()}, {"b.jpg.thumb.jpg", testing::tiny_jpeg()}}});
+  expect_run(
+      {jpeg_photo("a.jpg"), jpeg_photo("b.jpg")}, {"a.jpg", "-o", "b.jpg"},
+      {photo_extraction("a.jpg") + photo_extraction("b.jpg"),
+       "",
+       0,
+       {{"a.jpg.thumb.jpg", testing::tiny_jpeg()}, {"b.jpg.thumb.jpg", testing::tiny_jpeg()}}});
 }
 
 TEST(Options, HelpReadsNoFileAndEndsWithTwo) {
   const std::vector<std::vector<std::string>> lines = {
-      {"-h"},           {"-H"},          {"-?"},         {"-help"},
-      {"a.jpg", "-h"},  {"-o", "-?", "a.jpg"},           {"missing.jpg", "-H"},
+      {"-h"},
+      {"-H"},
+      {"-?"},
+      {"-help"},
+      {"a.jpg", "-h"},
+      {"-o", "-?", "a.jpg"},
+      {"missing.jpg", "-H"},
   };
   for (const auto& args : lines) {
     SCOPED_TRACE(::testing::PrintToString(args));

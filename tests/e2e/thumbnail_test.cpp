@@ -85,9 +85,7 @@ TEST(JpegThumbnail, OutputThatCannotBeCreatedIsSkipped) {
     std::string input;
     std::vector<Input> obstacles;
   } cases[] = {
-      {"a directory has the output's name",
-       "photo.jpg",
-       {directory("photo.jpg.thumb.jpg")}},
+      {"a directory has the output's name", "photo.jpg", {directory("photo.jpg.thumb.jpg")}},
       {"the output's name is too long for the system", long_name, {}},
   };
   for (const auto& c : cases) {
@@ -179,6 +177,7 @@ TEST(JpegThumbnail, LengthBeforeOffsetAndCompressionIgnored) {
 const Bytes kRgb2x2 = {0x10, 0x20, 0x30, 0x40, 0x50, 0x60, 0x70, 0x80, 0x90, 0xA0, 0xB0, 0xC0};
 
 TEST(RgbThumbnail, TwoByTwoGivesTheSeventyByteBitmap) {
+  // clang-format off
   const Bytes bmp = {
       'B',  'M',  70,   0,    0,    0,    0,    0,    0,    0,    54,   0,    0,    0,
       40,   0,    0,    0,    2,    0,    0,    0,    2,    0,    0,    0,    1,    0,
@@ -187,6 +186,7 @@ TEST(RgbThumbnail, TwoByTwoGivesTheSeventyByteBitmap) {
       0x90, 0x80, 0x70, 0xC0, 0xB0, 0xA0, 0x00, 0x00,  // memory row 0: the bottom row
       0x30, 0x20, 0x10, 0x60, 0x50, 0x40, 0x00, 0x00,
   };
+  // clang-format on
   // IFD1 at 14 holds ten entries (126 bytes); BitsPerSample's three values follow at 140, the
   // strip at 146.
   const std::string ifd1_dump =
@@ -272,8 +272,8 @@ TEST(RgbThumbnail, ResolutionInPixelsPerMetre) {
              .add_rational(tag::kYResolution, 2, 3);
        },
        33, 67},
-      {"only XResolution",
-       [](testing::Ifd& d) { d.add_rational(tag::kXResolution, 72, 1); }, 2835, 0},
+      {"only XResolution", [](testing::Ifd& d) { d.add_rational(tag::kXResolution, 72, 1); }, 2835,
+       0},
   };
   for (Order order : {Order::kII, Order::kMM}) {
     for (const auto& c : cases) {
@@ -328,6 +328,7 @@ TEST(YCbCrThumbnail, BlocksOfEverySubsampling) {
     Bytes strip;
     std::vector<Rgb> picture;
   } cases[] = {
+      // clang-format off
       {"1 x 1", 2, 2, 1, 1,
        {40, 100, 160, 46, 120, 150, 52, 140, 140, 58, 160, 130},
        {{69, 12, 0}, {61, 18, 16}, {53, 24, 58}, {45, 31, 99}}},
@@ -348,6 +349,7 @@ TEST(YCbCrThumbnail, BlocksOfEverySubsampling) {
        {{69, 12, 0}, {75, 18, 0}, {81, 24, 0}, {87, 30, 0}, {103, 60, 58},
         {93, 36, 0}, {99, 42, 5}, {105, 48, 11}, {111, 54, 17}, {127, 84, 82},
         {137, 108, 142}, {143, 114, 148}, {149, 120, 154}, {155, 126, 160}, {171, 157, 225}}},
+      // clang-format on
   };
   for (Order order : {Order::kII, Order::kMM}) {
     for (const auto& c : cases) {

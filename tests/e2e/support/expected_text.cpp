@@ -18,9 +18,10 @@ std::string entry_line(std::uint32_t position, std::uint16_t tag, std::string_vi
                        std::uint16_t type, std::uint32_t count, std::uint32_t value) {
   std::string where = hex(position);
   if (where.size() < 8) where.insert(0, 8 - where.size(), ' ');
-  return where + ":Tag=" + hex(tag) + "[" + std::to_string(tag) + "] Type=" +
-         std::string(type_name) + "[" + std::to_string(type) + "] Num=" +
-         signed_decimal(count) + " offset=" + hex(value) + "[" + hex(value + 12u) + "]\n";
+  return where + ":Tag=" + hex(tag) + "[" + std::to_string(tag) +
+         "] Type=" + std::string(type_name) + "[" + std::to_string(type) +
+         "] Num=" + signed_decimal(count) + " offset=" + hex(value) + "[" + hex(value + 12u) +
+         "]\n";
 }
 
 std::string dump_with_empty_ifd1(std::string_view ifd0_lines) {

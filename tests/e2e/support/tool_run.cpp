@@ -1,6 +1,7 @@
 #include "tool_run.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -10,8 +11,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-
-#include <gtest/gtest.h>
 
 namespace pelnor::e2e {
 
@@ -43,7 +42,8 @@ std::string read_text(const fs::path& path) {
 
 void write_all(const fs::path& path, const Bytes& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
 }
 
 std::map<std::string, Bytes> snapshot(const fs::path& root) {
@@ -64,8 +64,8 @@ std::map<std::string, Bytes> snapshot(const fs::path& root) {
 struct Scratch {
   Scratch() {
     const char* tmp = std::getenv("TMPDIR");
-    std::string pattern = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") +
-                          "/pelnor-e2e-XXXXXX";
+    std::string pattern =
+        std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/pelnor-e2e-XXXXXX";
     if (mkdtemp(pattern.data()) == nullptr) {
       ADD_FAILURE() << "cannot make a temporary directory: errno " << errno;
       return;
@@ -123,7 +123,9 @@ std::string describe(const std::map<std::string, Bytes>& files) {
 
 }  // namespace
 
-Input file(std::string name, Bytes bytes) { return Input{std::move(name), std::move(bytes), false}; }
+Input file(std::string name, Bytes bytes) {
+  return Input{std::move(name), std::move(bytes), false};
+}
 
 Input directory(std::string name) { return Input{std::move(name), {}, true}; }
 
