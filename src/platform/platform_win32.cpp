@@ -12,6 +12,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <string>
 
 #include "platform/platform.h"
 
@@ -36,6 +38,39 @@ HANDLE to_handle(FileHandle file) {
   return file == kInvalidFile ? INVALID_HANDLE_VALUE : reinterpret_cast<HANDLE>(file);
 }
 
+// The ANSI file calls take names of at most MAX_PATH characters, the directory of a relative
+// name included, unless long paths are enabled for the whole system. A name that is refused for
+// its length is opened once more as a "\\?\" path through the wide call, which has no such
+// limit; every other name goes to CreateFileA alone. Returns an empty string when `name` is
+// short enough or cannot be converted.
+std::wstring extended_length_path(const char* name) {
+  const int units = ::MultiByteToWideChar(CP_ACP, 0, name, -1, nullptr, 0);
+  if (units <= 0) return {};
+  std::wstring wide(static_cast<std::size_t>(units), L'\0');
+  if (::MultiByteToWideChar(CP_ACP, 0, name, -1, wide.data(), units) != units) return {};
+  const DWORD size = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (size == 0) return {};
+  std::wstring full(size, L'\0');
+  const DWORD length = ::GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
+  if (length == 0 || length >= size || length < MAX_PATH) return {};
+  full.resize(length);
+  if (full.starts_with(L"\\\\?\\")) return full;
+  if (full.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
+  return L"\\\\?\\" + full;
+}
+
+HANDLE create_file(const char* name, DWORD access, DWORD share, DWORD disposition,
+                   DWORD attributes) {
+  const HANDLE handle =
+      ::CreateFileA(name, access, share, nullptr, disposition, attributes, nullptr);
+  if (handle != INVALID_HANDLE_VALUE) return handle;
+  const DWORD error = ::GetLastError();
+  if (error != ERROR_FILENAME_EXCED_RANGE && error != ERROR_PATH_NOT_FOUND) return handle;
+  const std::wstring path = extended_length_path(name);
+  if (path.empty()) return handle;
+  return ::CreateFileW(path.c_str(), access, share, nullptr, disposition, attributes, nullptr);
+}
+
 class Win32Platform final : public Platform {
  public:
   // Names are passed to the ANSI entry points as they stand. The application manifest sets the
@@ -43,8 +78,7 @@ class Win32Platform final : public Platform {
   // file; older systems convert through the ANSI code page.
   FileHandle open_read(const char* name) override {
     // A directory fails here (it needs FILE_FLAG_BACKUP_SEMANTICS), which gives the open error.
-    return to_file(::CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                                 nullptr));
+    return to_file(create_file(name, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, 0));
   }
 
   std::int64_t read(FileHandle file, void* buffer, std::uint32_t size) override {
@@ -54,8 +88,7 @@ class Win32Platform final : public Platform {
   }
 
   FileHandle create_write(const char* name) override {
-    return to_file(::CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+    return to_file(create_file(name, GENERIC_WRITE, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL));
   }
 
   int write(FileHandle file, const void* data, std::uint32_t size,
@@ -83,10 +116,28 @@ class Win32Platform final : public Platform {
   void mem_free(MemHandle block) override { ::LocalFree(static_cast<HLOCAL>(block)); }
 };
 
+bool is_console(DWORD which) {
+  const HANDLE handle = ::GetStdHandle(which);
+  DWORD mode = 0;
+  return handle != nullptr && handle != INVALID_HANDLE_VALUE && ::GetConsoleMode(handle, &mode);
+}
+
 UINT console_output_code_page = 0;
 
 void restore_console_code_page() {
   if (console_output_code_page != 0) ::SetConsoleOutputCP(console_output_code_page);
+}
+
+// When the process code page is UTF-8, file names are UTF-8 bytes, and a console shows them as
+// such only in code page 65001. The console is shared with the shell, so its code page is put
+// back at exit.
+void show_utf8_on_console() {
+  if (::GetACP() != CP_UTF8) return;
+  const UINT current = ::GetConsoleOutputCP();
+  if (current != CP_UTF8 && ::SetConsoleOutputCP(CP_UTF8)) {
+    console_output_code_page = current;
+    std::atexit(restore_console_code_page);
+  }
 }
 
 }  // namespace
@@ -99,21 +150,10 @@ Platform& system_platform() {
 // Standard output stays in text mode, so every line ends with CR LF on Windows, as in any
 // console program; a redirected output is a Windows text file.
 void buffer_standard_output() {
-  const HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
-  DWORD mode = 0;
-  if (out != nullptr && out != INVALID_HANDLE_VALUE && ::GetConsoleMode(out, &mode)) {
-    // A console keeps the C library's own buffering. When the process code page is UTF-8,
-    // file names are UTF-8 bytes, and the console shows them as such only in code page 65001;
-    // the console is shared with the shell, so its code page is put back at exit.
-    if (::GetACP() == CP_UTF8) {
-      const UINT current = ::GetConsoleOutputCP();
-      if (current != CP_UTF8 && ::SetConsoleOutputCP(CP_UTF8)) {
-        console_output_code_page = current;
-        std::atexit(restore_console_code_page);
-      }
-    }
-    return;
-  }
+  const bool out_console = is_console(STD_OUTPUT_HANDLE);
+  if (out_console || is_console(STD_ERROR_HANDLE)) show_utf8_on_console();
+  // A console keeps the C library's own buffering.
+  if (out_console) return;
   static char buffer[1 << 16];
   std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
 }
