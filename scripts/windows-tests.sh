@@ -84,6 +84,19 @@ check "32-bit .exe is a PE32 console program" pe_is "$exe32" 010b "PE32 executab
 check "64-bit .exe is a PE32+ console program" pe_is "$exe64" 020b "PE32+ executable (console) x86-64"
 check "32-bit .exe imports only KERNEL32 and msvcrt" only_system_dlls "$exe32"
 check "64-bit .exe imports only KERNEL32 and msvcrt" only_system_dlls "$exe64"
+# The YCbCr conversion must round like IEEE doubles everywhere: no x87 arithmetic in the 32-bit
+# build of the project's own code (the runtime's printf may use it for its own formatting).
+no_x87_arithmetic() {
+  local obj found=0
+  for obj in "$root"/build-windows-x86/CMakeFiles/pelnor_core.dir/src/*/*.obj; do
+    if i686-w64-mingw32-objdump -d "$obj" |
+        grep -Eq $'\tf(i?(add|sub|subr|mul|div|divr)[slp]?|sqrt)( |$)'; then
+      echo "x87 arithmetic in ${obj#"$root"/}"; found=1
+    fi
+  done
+  [ "$found" -eq 0 ]
+}
+check "32-bit core does its arithmetic in SSE2" no_x87_arithmetic
 check "32-bit .exe carries the UTF-8 manifest" has_utf8_manifest "$exe32"
 check "64-bit .exe carries the UTF-8 manifest" has_utf8_manifest "$exe64"
 
