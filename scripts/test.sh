@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 jobs=$(nproc 2>/dev/null || echo 2)
 
 packages=(cmake g++ make libgtest-dev libgmock-dev python3 libimage-exiftool-perl imagemagick
-          valgrind clang libclang-rt-14-dev gcovr g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine
+          libtiff-tools valgrind clang libclang-rt-14-dev gcovr g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine
           file binutils-mingw-w64-x86-64)
 missing=()
 for p in "${packages[@]}"; do
