@@ -25,11 +25,12 @@ run_step() {  # name, command...: runs an extra suite and stops the run when it 
   if ! "$@"; then echo "== $name FAILED"; exit 1; fi
 }
 
-for extra in scripts/sanitize.sh scripts/valgrind.sh scripts/fuzz.sh scripts/windows-tests.sh; do
+for extra in scripts/sanitize.sh scripts/valgrind.sh scripts/fuzz.sh; do
   if [ -x "$extra" ]; then run_step "$extra" "$extra" --ci; fi
 done
 
 echo "== main build and test suites"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j "$jobs"
+run_step "Windows builds and the end-to-end suite under Wine" bash scripts/windows-tests.sh build
 ctest --test-dir build --output-on-failure -j "$jobs"

@@ -124,11 +124,11 @@ void print_reference_black_white(const TiffData& tiff, const TagEntry& e, int li
 void print_text(const TiffData& tiff, std::uint64_t raw_offset, const TagEntry& e) {
   const bool inline_text = e.count <= 4;
   const std::uint64_t start = inline_text ? raw_offset + 8 : e.value;
-  const std::uint64_t available = start < tiff.size ? tiff.size - start : 0;
+  const auto available = static_cast<std::size_t>(start < tiff.size ? tiff.size - start : 0);
   const char* text = available ? reinterpret_cast<const char*>(tiff.at(start)) : "";
   const void* zero = available ? std::memchr(text, 0, available) : nullptr;
-  const int length =
-      static_cast<int>(zero ? static_cast<const char*>(zero) - text : static_cast<long>(available));
+  const auto length = static_cast<int>(
+      zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - text) : available);
   if (inline_text || tiff.contains(e.value, e.count)) {
     std::printf("\t[%*.*s]\n", static_cast<int>(e.count - 1u), length, text);
   } else {
