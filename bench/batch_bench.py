@@ -229,7 +229,7 @@ def main():
     ap.add_argument("-n", type=int, default=10000, help="files in the batch")
     ap.add_argument("--runs", type=int, default=7, help="timed runs of pelnor and the floor")
     ap.add_argument("--peer-runs", type=int, default=3, help="timed runs of each peer")
-    ap.add_argument("--peer-n", type=int, default=2000,
+    ap.add_argument("--peer-n", type=int, default=500,
                     help="files the slow peers (exiftool) run on; scaled up to N")
     ap.add_argument("--strace-n", type=int, default=1000, help="files in the strace batch")
     ap.add_argument("--keep", action="store_true", help="keep the temporary directory")

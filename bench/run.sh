@@ -15,7 +15,7 @@ build="${PELNOR_BENCH_BUILD:-$root/build-bench}"
 corpus="${PELNOR_CORPUS:-$root/../shared/corpus/real}"
 files=10000
 runs=7
-peer_files=1000
+peer_files=500
 micro=1
 keep=()
 while [ $# -gt 0 ]; do
