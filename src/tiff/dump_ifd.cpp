@@ -30,15 +30,6 @@ struct EnumText {
   const char* text;
 };
 
-// The text for `value`, or `other` when the table does not list it.
-template <std::size_t N>
-const char* lookup(const EnumText (&table)[N], std::uint32_t value, const char* other) {
-  for (const EnumText& e : table) {
-    if (e.value == value) return e.text;
-  }
-  return other;
-}
-
 constexpr EnumText kCompression[] = {{1, "No Compression"}, {7, "JPEG"}};
 constexpr EnumText kPhotometric[] = {{1, "BlacksZero"}, {2, "RGB"}, {6, "YCbCr"}};
 constexpr EnumText kOrientation[] = {{1, "Normal"},
@@ -48,6 +39,59 @@ constexpr EnumText kOrientation[] = {{1, "Normal"},
 constexpr EnumText kPlanar[] = {{1, "Chunk"}, {2, "Planar format"}};
 constexpr EnumText kResolutionUnit[] = {
     {1, "No absolute unit of measurement"}, {2, "Inch"}, {3, "Centimeter"}};
+
+// A tag whose decoded line is its value, either as a number or as the text that names it.
+struct DecodedTag {
+  std::uint16_t tag;
+  const char* format;
+  const EnumText* texts = nullptr;  // null: the value prints as a number
+  std::size_t text_count = 0;
+  const char* other = nullptr;  // the text for any value the table does not list
+};
+
+template <std::size_t N>
+constexpr DecodedTag enum_tag(std::uint16_t tag, const char* format, const EnumText (&texts)[N],
+                              const char* other) {
+  return {tag, format, texts, N, other};
+}
+
+constexpr DecodedTag kDecodedTags[] = {
+    {256, "\tImageWidth: %d\n"},
+    {257, "\tImageLength: %d\n"},
+    enum_tag(259, "\tCompression: [%s]\n", kCompression, "Other"),
+    enum_tag(262, "\tPhotometricInterpretation: [%s]\n", kPhotometric, "Other"),
+    {273, "\tStripOffsets: %d\n"},
+    enum_tag(274, "\tOrientation: [%s]\n", kOrientation, "Unknown"),
+    {277, "\tSamplesPerPixel: %d\n"},
+    {278, "\tRowsPerStrip: %d\n"},
+    {279, "\tStripByteCounts: %d\n"},
+    // For the usual RATIONAL entries these print the offset of the rational, not the resolution.
+    {282, "\tXResolution: %d\n"},
+    {283, "\tYResolution: %d\n"},
+    enum_tag(284, "\tPlanarConfiguration: [%s]\n", kPlanar, "Unknown"),
+    enum_tag(296, "\tResolutionUnit: [%s]\n", kResolutionUnit, "Unknown"),
+    {513, "\tJPEG Thumbnail Offset: %d\n"},
+    {514, "\tJPEG Thumbnail Length: %d\n"},
+    {531, "\tYCbCrSubPositioning: %d\n"},
+};
+
+// Prints the decoded line of `e` when its tag is one of kDecodedTags; false otherwise.
+bool print_decoded(const TagEntry& e) {
+  for (const DecodedTag& d : kDecodedTags) {
+    if (d.tag != e.tag) continue;
+    if (d.texts == nullptr) {
+      std::printf(d.format, as_int(e.value));
+      return true;
+    }
+    const char* text = d.other;
+    for (std::size_t i = 0; i < d.text_count; ++i) {
+      if (d.texts[i].value == e.value) text = d.texts[i].text;  // the whole 32-bit value counts
+    }
+    std::printf(d.format, text);
+    return true;
+  }
+  return false;
+}
 
 // Prints rational j of the array at `offset` with `format` (numerator, then denominator), or
 // the end-of-data mark and the line end when its two words are not inside. False when cut.
@@ -140,70 +184,22 @@ void print_tag(const TiffData& tiff, std::uint64_t raw_offset, const TagEntry& e
                int little_endian) {
   const std::uint8_t* raw = tiff.at(raw_offset);
   switch (e.tag) {
-    case 256:
-      std::printf("\tImageWidth: %d\n", as_int(e.value));
-      break;
-    case 257:
-      std::printf("\tImageLength: %d\n", as_int(e.value));
-      break;
     case 258:
       print_bits_per_sample(tiff, raw, e, little_endian);
-      break;
-    case 259:
-      std::printf("\tCompression: [%s]\n", lookup(kCompression, e.value, "Other"));
-      break;
-    case 262:
-      std::printf("\tPhotometricInterpretation: [%s]\n", lookup(kPhotometric, e.value, "Other"));
-      break;
-    case 273:
-      std::printf("\tStripOffsets: %d\n", as_int(e.value));
-      break;
-    case 274:
-      std::printf("\tOrientation: [%s]\n", lookup(kOrientation, e.value, "Unknown"));
-      break;
-    case 277:
-      std::printf("\tSamplesPerPixel: %d\n", as_int(e.value));
-      break;
-    case 278:
-      std::printf("\tRowsPerStrip: %d\n", as_int(e.value));
-      break;
-    case 279:
-      std::printf("\tStripByteCounts: %d\n", as_int(e.value));
-      break;
-    case 282:
-      std::printf("\tXResolution: %d\n", as_int(e.value));
-      break;
-    case 283:
-      std::printf("\tYResolution: %d\n", as_int(e.value));
-      break;
-    case 284:
-      std::printf("\tPlanarConfiguration: [%s]\n", lookup(kPlanar, e.value, "Unknown"));
-      break;
-    case 296:
-      std::printf("\tResolutionUnit: [%s]\n", lookup(kResolutionUnit, e.value, "Unknown"));
-      break;
-    case 513:
-      std::printf("\tJPEG Thumbnail Offset: %d\n", as_int(e.value));
-      break;
-    case 514:
-      std::printf("\tJPEG Thumbnail Length: %d\n", as_int(e.value));
-      break;
+      return;
     case 529:
       print_ycbcr_coefficients(tiff, e, little_endian);
-      break;
+      return;
     case 530:
       std::printf("\tYCbCrSubSampling: Horiz[%d] Vert[%d]\n", as_int(e.value),
                   file16(raw + 10, little_endian));
-      break;
-    case 531:
-      std::printf("\tYCbCrSubPositioning: %d\n", as_int(e.value));
-      break;
+      return;
     case 532:
       print_reference_black_white(tiff, e, little_endian);
-      break;
+      return;
     default:
-      if (e.type == ASCII) print_text(tiff, raw_offset, e);
-      break;
+      if (!print_decoded(e) && e.type == ASCII) print_text(tiff, raw_offset, e);
+      return;
   }
 }
 
