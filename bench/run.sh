@@ -2,12 +2,16 @@
 # Batch benchmark: pelnor against the system-call floor and exiv2, jhead and exiftool, plus the
 # strip-conversion microbenchmark.
 #
-#   bench/run.sh [-n FILES] [-r RUNS] [-p PEER_FILES] [--no-micro] [--keep]
+#   bench/run.sh [-n FILES] [-r RUNS] [-p PEER_FILES] [-d DIR] [--no-micro] [--keep]
 #
 # Builds what it needs (Release) in build-bench/, makes a batch of FILES copies (default 10000)
 # of the sample files in examples/ and of the real camera files in ../shared/corpus/real (or
-# $PELNOR_CORPUS; skipped when absent) in a temporary directory, and prints the results as
-# Markdown tables. Installs the peers and strace with apt-get when they are missing (as root).
+# $PELNOR_CORPUS; skipped when absent) in a temporary directory (under DIR, else $TMPDIR or
+# /tmp), and prints the results as Markdown tables. exiftool runs on PEER_FILES of the names
+# (default 500) and its times are scaled up. Installs the peers and strace with apt-get when
+# they are missing (as root). A large deletion on the same ext4 file system in the minutes
+# before (an earlier run's clean-up, say) slows the file creations of the -o runs; see
+# docs/performance.md.
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -18,14 +22,16 @@ runs=7
 peer_files=500
 micro=1
 keep=()
+dir=()
 while [ $# -gt 0 ]; do
   case "$1" in
     -n) files="$2"; shift 2 ;;
     -r) runs="$2"; shift 2 ;;
     -p) peer_files="$2"; shift 2 ;;
+    -d) dir=(--dir "$2"); shift 2 ;;
     --no-micro) micro=0; shift ;;
     --keep) keep=(--keep); shift ;;
-    -h|--help) sed -n '2,11p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,15p' "$0"; exit 0 ;;
     *) echo "unknown argument: $1" >&2; exit 2 ;;
   esac
 done
@@ -71,7 +77,7 @@ echo "- Tools: $(exiv2 --version 2>/dev/null | head -1), jhead $(jhead -V 2>/dev
 echo
 python3 "$root/bench/batch_bench.py" --pelnor "$build/pelnor/pelnor" --floor "$build/bench_floor" \
   --measure "$build/bench_measure" --samples "${samples[@]}" --corpus "$corpus" -n "$files" --runs "$runs" \
-  --peer-n "$peer_files" "${keep[@]}"
+  --peer-n "$peer_files" "${keep[@]}" "${dir[@]}"
 
 echo "- Load average after the batch runs: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo
