@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "bitmap/bmp_writer.h"
+#include "text/print.h"
 
 namespace pelnor {
 namespace {
@@ -77,7 +78,7 @@ void write_bmp_thumbnail(FileHandle file, const ThumbInfo& thumb, const TiffData
                          const char* out_path, Platform& platform) {
   const bool rgb = thumb.kind == THUMB_TIFF_RGB;
   if (!rgb && thumb.kind != THUMB_TIFF_YCBCR) return;
-  std::printf(rgb ? "thumbnail exist [TIFF/RGB]\n" : "thumbnail exist [TIFF/YCbCr]\n");
+  print(rgb ? "thumbnail exist [TIFF/RGB]\n" : "thumbnail exist [TIFF/YCbCr]\n");
 
   // Detection accepts only strips that lie in the data; a record from anywhere else is held to
   // the same rule before a byte of it is read.
@@ -95,9 +96,9 @@ void write_bmp_thumbnail(FileHandle file, const ThumbInfo& thumb, const TiffData
   img.header->biXPelsPerMeter = static_cast<std::int32_t>(thumb.x_resolution);
   img.header->biYPelsPerMeter = static_cast<std::int32_t>(thumb.y_resolution);
   if (write_bmp(file, img.header, img.bits, platform) == 1) {
-    std::printf("done[%s]\n", out_path);
+    print("done[%s]\n", out_path);
   } else {
-    std::printf("File Write error for [%s]\n", out_path);
+    print("File Write error for [%s]\n", out_path);
   }
   dib_unlock(&img);
   dib_free(&img);

@@ -7,6 +7,7 @@
 #include "driver/options.h"
 #include "tiff/byte_order.h"
 #include "tiff/dump_ifd.h"
+#include "text/print.h"
 
 namespace pelnor {
 namespace {
@@ -49,7 +50,7 @@ void thumbnail_stage(Session& session, const TiffData& tiff_base, std::uint32_t 
       find_thumbnail(tiff_base, ifd1, &session.thumb, little_endian) ? session.thumb.kind
                                                                       : THUMB_NONE;
   if (kind == THUMB_NONE || opt_output == 0) {
-    std::printf("%s", report_line(kind));
+    print("%s", report_line(kind));
     return;
   }
 
@@ -58,19 +59,19 @@ void thumbnail_stage(Session& session, const TiffData& tiff_base, std::uint32_t 
   session.out_name.assign(name);
   session.out_name.append(kind == THUMB_JPEG ? ".thumb.jpg" : ".thumb.bmp");
   const char* out = session.out_name.c_str();
-  std::printf("Createing thumbnail file[%s]...\n", out);
+  print("Createing thumbnail file[%s]...\n", out);
   Platform& platform = session.platform;
   const FileHandle file = platform.create_write(out);
   if (file == kInvalidFile) {
-    std::printf("Can't open file[%s], skip...\n", out);
+    print("Can't open file[%s], skip...\n", out);
     return;
   }
   if (kind == THUMB_JPEG) {
-    std::printf("thumbnail exist [JPEG]\n");
+    print("thumbnail exist [JPEG]\n");
     if (write_jpeg(platform, file, session.thumb, tiff_base)) {
-      std::printf("done[%s]\n", out);
+      print("done[%s]\n", out);
     } else {
-      std::printf("File Write error for [%s]\n", out);
+      print("File Write error for [%s]\n", out);
     }
   } else {
     write_bmp_thumbnail(file, session.thumb, tiff_base, out, platform);
@@ -82,13 +83,13 @@ int process_file(Session& session, const char* name) {
   Platform& platform = session.platform;
   const FileHandle file = platform.open_read(name);
   if (file == kInvalidFile) {
-    std::printf("`%s' open error\n", name);
+    print("`%s' open error\n", name);
     return kExitStopped;
   }
   const std::int64_t got = platform.read(file, session.buffer, kHeadSize);
   platform.close(file);
   if (got < 0) {  // a file that opens but cannot be read (a directory, say)
-    std::printf("`%s' open error\n", name);
+    print("`%s' open error\n", name);
     return kExitStopped;
   }
 
@@ -96,7 +97,7 @@ int process_file(Session& session, const char* name) {
   // does.
   const auto size = static_cast<std::uint32_t>(got);
   if (size < kTiffStart || std::memcmp(session.buffer + 6, kExifIdentifier, 6) != 0) {
-    std::printf("Not also Exif file\n");
+    print("Not also Exif file\n");
     return kExitStopped;
   }
   const TiffData tiff{session.buffer + kTiffStart, size - kTiffStart};
@@ -104,15 +105,15 @@ int process_file(Session& session, const char* name) {
   const int little_endian =
       tiff.contains(0, 2) ? byte_order_from_mark(tiff.base[0], tiff.base[1]) : -1;
   if (little_endian < 0) {
-    std::printf("Endian do not deside\n\n");
+    print("Endian do not deside\n\n");
     return kExitOk;
   }
 
   std::uint32_t ifd0 = kOffsetBeyondData;
   read32_at(tiff, 4, little_endian, &ifd0);
-  std::printf("0th IFD dumping...:\n");
+  print("0th IFD dumping...:\n");
   dump_ifd(tiff, ifd0, little_endian);
-  std::printf("\n");
+  print("\n");
 
   // A next-IFD field that cannot be read leaves IFD1 unknown, as an offset of 0 does.
   std::uint32_t ifd1 = 0;
@@ -121,12 +122,12 @@ int process_file(Session& session, const char* name) {
     read32_at(tiff, entry_offset(ifd0, entries), little_endian, &ifd1);
   }
   if (ifd1 == 0) {
-    std::printf("Not exist 1thIFD(for thumbnail)\n");
+    print("Not exist 1thIFD(for thumbnail)\n");
     return kExitStopped;
   }
-  std::printf("1th IFD dumping...:\n");
+  print("1th IFD dumping...:\n");
   dump_ifd(tiff, ifd1, little_endian);
-  std::printf("\n");
+  print("\n");
 
   thumbnail_stage(session, tiff, ifd1, little_endian, name);
   return kExitOk;

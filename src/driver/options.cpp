@@ -1,4 +1,5 @@
 #include "driver/options.h"
+#include "text/print.h"
 
 #include <cstdio>
 
@@ -32,11 +33,11 @@ int parse_options(int* argc, char** argv) {
 void print_help() {
   // __DATE__ gives "Mmm dd yyyy"; GCC takes it from SOURCE_DATE_EPOCH when that is set, which
   // keeps builds reproducible.
-  std::printf("TIFF/EP tag dumping and thumbnail output utility by dorv at %s", __DATE__);
-  std::printf("pelnor [-o] [-h] [-?] file...\n");
-  std::printf("Option:\n");
-  std::printf("\t-o:\tOutput thumbnail image[bitmap or jpeg]\n");
-  std::printf("\t-h or -?: Print this message\n");
+  print("TIFF/EP tag dumping and thumbnail output utility by dorv at %s", __DATE__);
+  print("pelnor [-o] [-h] [-?] file...\n");
+  print("Option:\n");
+  print("\t-o:\tOutput thumbnail image[bitmap or jpeg]\n");
+  print("\t-h or -?: Print this message\n");
 }
 
 }  // namespace pelnor

@@ -5,6 +5,7 @@
 
 #include "tiff/byte_order.h"
 #include "tiff/tiff_types.h"
+#include "text/print.h"
 
 namespace pelnor {
 namespace {
@@ -80,14 +81,14 @@ bool print_decoded(const TagEntry& e) {
   for (const DecodedTag& d : kDecodedTags) {
     if (d.tag != e.tag) continue;
     if (d.texts == nullptr) {
-      std::printf(d.format, as_int(e.value));
+      print(d.format, as_int(e.value));
       return true;
     }
     const char* text = d.other;
     for (std::size_t i = 0; i < d.text_count; ++i) {
       if (d.texts[i].value == e.value) text = d.texts[i].text;  // the whole 32-bit value counts
     }
-    std::printf(d.format, text);
+    print(d.format, text);
     return true;
   }
   return false;
@@ -101,36 +102,36 @@ bool print_rational(const char* format, const TiffData& tiff, std::uint32_t offs
   std::uint32_t numerator, denominator;
   if (!read32_at(tiff, at, little_endian, &numerator) ||
       !read32_at(tiff, at + 4, little_endian, &denominator)) {
-    std::printf("%s\n", kBeyondData);
+    print("%s\n", kBeyondData);
     return false;
   }
-  std::printf(format, as_int(numerator), as_int(denominator));
+  print(format, as_int(numerator), as_int(denominator));
   return true;
 }
 
 void print_bits_per_sample(const TiffData& tiff, const std::uint8_t* raw, const TagEntry& e,
                            int little_endian) {
-  std::printf("\tBitsPerSample: ");
+  print("\tBitsPerSample: ");
   if (e.count > 2) {
     for (std::uint64_t j = 0; j < e.count; ++j) {
       std::uint16_t bits;
       if (!read16_at(tiff, e.value + 2 * j, little_endian, &bits)) {
-        std::printf("%s", kBeyondData);
+        print("%s", kBeyondData);
         break;
       }
-      std::printf("%d ", bits);
+      print("%d ", bits);
     }
   } else {
-    std::printf("%d ", as_int(e.value));
-    if (e.count == 2) std::printf("%d", file16(raw + 10, little_endian));
+    print("%d ", as_int(e.value));
+    if (e.count == 2) print("%d", file16(raw + 10, little_endian));
   }
-  std::printf("\n");
+  print("\n");
 }
 
 void print_ycbcr_coefficients(const TiffData& tiff, const TagEntry& e, int little_endian) {
-  std::printf("\tYCbCrCoefficients: ");
+  print("\tYCbCrCoefficients: ");
   if (e.count != 3) {
-    std::printf(kNotEnoughValues);
+    print(kNotEnoughValues);
     return;
   }
   static constexpr const char* kFormats[] = {"LumaRed[%d/%d] ", "LumaGreen[%d/%d] ",
@@ -138,16 +139,16 @@ void print_ycbcr_coefficients(const TiffData& tiff, const TagEntry& e, int littl
   for (int j = 0; j < 3; ++j) {
     if (!print_rational(kFormats[j], tiff, e.value, j, little_endian)) return;
   }
-  std::printf("\n");
+  print("\n");
 }
 
 void print_reference_black_white(const TiffData& tiff, const TagEntry& e, int little_endian) {
-  std::printf("\tReferenceBlackWhite: ");
+  print("\tReferenceBlackWhite: ");
   if (e.count != 6) {
-    std::printf(kNotEnoughValues);
+    print(kNotEnoughValues);
     return;
   }
-  std::printf("\n");
+  print("\n");
   // One line per component: the black reference, then the white one.
   static constexpr const char* kFormats[3][2] = {
       {" Y-Balck[%d/%d] ", " Y-White[%d/%d] "},
@@ -155,11 +156,11 @@ void print_reference_black_white(const TiffData& tiff, const TagEntry& e, int li
       {"Cr-Balck[%d/%d] ", "Cr-White[%d/%d]"},
   };
   for (int line = 0; line < 3; ++line) {
-    std::printf("\t\t");
+    print("\t\t");
     for (int k = 0; k < 2; ++k) {
       if (!print_rational(kFormats[line][k], tiff, e.value, 2 * line + k, little_endian)) return;
     }
-    std::printf("\n");
+    print("\n");
   }
 }
 
@@ -174,9 +175,9 @@ void print_text(const TiffData& tiff, std::uint64_t raw_offset, const TagEntry& 
   const auto length = static_cast<int>(
       zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - text) : available);
   if (inline_text || tiff.contains(e.value, e.count)) {
-    std::printf("\t[%*.*s]\n", static_cast<int>(e.count - 1u), length, text);
+    print("\t[%*.*s]\n", static_cast<int>(e.count - 1u), length, text);
   } else {
-    std::printf("\t[%.*s] %s\n", length, text, kBeyondData);
+    print("\t[%.*s] %s\n", length, text, kBeyondData);
   }
 }
 
@@ -191,7 +192,7 @@ void print_tag(const TiffData& tiff, std::uint64_t raw_offset, const TagEntry& e
       print_ycbcr_coefficients(tiff, e, little_endian);
       return;
     case 530:
-      std::printf("\tYCbCrSubSampling: Horiz[%d] Vert[%d]\n", as_int(e.value),
+      print("\tYCbCrSubSampling: Horiz[%d] Vert[%d]\n", as_int(e.value),
                   file16(raw + 10, little_endian));
       return;
     case 532:
@@ -212,19 +213,19 @@ const char* type_name(std::uint32_t type) {
 void dump_ifd(const TiffData& tiff_base, std::uint32_t ifd, int little_endian) {
   std::uint16_t n;
   if (!read16_at(tiff_base, ifd, little_endian, &n)) {
-    std::printf(kIfdBeyond);
+    print(kIfdBeyond);
     return;
   }
   for (unsigned k = 0; k < n; ++k) {
     const std::uint64_t raw_offset = entry_offset(ifd, k);
     if (!tiff_base.contains(raw_offset, kEntrySize)) {
-      std::printf(kEntriesBeyond, n - k, unsigned{n});
+      print(kEntriesBeyond, n - k, unsigned{n});
       return;
     }
     TagEntry e;
     decode_entry(&e, tiff_base.at(raw_offset), little_endian);
     const auto position = static_cast<std::uint32_t>(raw_offset + 12);  // file position
-    std::printf(kGenericLine, position, unsigned{e.tag}, int{e.tag}, type_name(e.type),
+    print(kGenericLine, position, unsigned{e.tag}, int{e.tag}, type_name(e.type),
                 int{e.type}, as_int(e.count), e.value, e.value + 12u);
     print_tag(tiff_base, raw_offset, e, little_endian);
   }

@@ -1,0 +1,215 @@
+#include "text/print.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+namespace pelnor {
+namespace {
+
+// Collects the text of one call in a small buffer and passes it on in blocks.
+class Sink {
+ public:
+  explicit Sink(std::string* text) : text_(text) {}
+  ~Sink() { flush(); }
+  Sink(const Sink&) = delete;
+  Sink& operator=(const Sink&) = delete;
+
+  void put(const char* s, std::size_t n) {
+    while (n != 0) {
+      if (used_ == sizeof buffer_) flush();
+      const std::size_t k = n < sizeof buffer_ - used_ ? n : sizeof buffer_ - used_;
+      std::memcpy(buffer_ + used_, s, k);
+      used_ += k;
+      s += k;
+      n -= k;
+    }
+  }
+
+  void fill(char c, std::size_t n) {
+    while (n != 0) {
+      if (used_ == sizeof buffer_) flush();
+      const std::size_t k = n < sizeof buffer_ - used_ ? n : sizeof buffer_ - used_;
+      std::memset(buffer_ + used_, c, k);
+      used_ += k;
+      n -= k;
+    }
+  }
+
+  void flush() {
+    if (used_ == 0) return;
+    if (text_ != nullptr) {
+      text_->append(buffer_, used_);
+    } else {
+      std::fwrite(buffer_, 1, used_, stdout);
+    }
+    used_ = 0;
+  }
+
+ private:
+  std::string* text_;
+  char buffer_[512];
+  std::size_t used_ = 0;
+};
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// Writes one number with its prefix ("-" or "0x"), the zeros its precision asks for, and the
+// blanks of its field.
+inline void put_number(Sink& sink, const char* prefix, std::size_t prefix_length, const char* digits,
+                std::size_t digit_count, int precision, std::size_t width, bool left) {
+  if (precision == 0 && digit_count == 1 && digits[0] == '0') digit_count = 0;  // "%.x" of 0
+  const std::size_t zeros =
+      precision > 0 && static_cast<std::size_t>(precision) > digit_count
+          ? static_cast<std::size_t>(precision) - digit_count
+          : 0;
+  const std::size_t length = prefix_length + zeros + digit_count;
+  const std::size_t blanks = width > length ? width - length : 0;
+  if (!left) sink.fill(' ', blanks);
+  sink.put(prefix, prefix_length);
+  sink.fill('0', zeros);
+  sink.put(digits, digit_count);
+  if (left) sink.fill(' ', blanks);
+}
+
+// Decimal digits of `v`, written backwards from `end`; returns where they start.
+char* decimal_digits(std::uint32_t v, char* end) {
+  char* p = end;
+  do {
+    *--p = static_cast<char>('0' + v % 10);
+    v /= 10;
+  } while (v != 0);
+  return p;
+}
+
+// Lower-case hexadecimal digits of `v`, written backwards from `end`.
+char* hex_digits(std::uint32_t v, char* end) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  char* p = end;
+  do {
+    *--p = kDigits[v & 0xF];
+    v >>= 4;
+  } while (v != 0);
+  return p;
+}
+
+void format(Sink& sink, const char* format, va_list args) {
+  const char* p = format;
+  while (*p != '\0') {
+    if (*p != '%') {
+      const char* end = std::strchr(p, '%');
+      if (end == nullptr) end = p + std::strlen(p);
+      sink.put(p, static_cast<std::size_t>(end - p));
+      p = end;
+      continue;
+    }
+    const char* const spec = ++p;
+    bool left = false;
+    bool alternate = false;
+    for (;; ++p) {
+      if (*p == '-') {
+        left = true;
+      } else if (*p == '#') {
+        alternate = true;
+      } else {
+        break;
+      }
+    }
+    // A negative width from '*' means the '-' flag and its magnitude.
+    long long width = 0;
+    if (*p == '*') {
+      const int w = va_arg(args, int);
+      if (w < 0) left = true;
+      width = w < 0 ? -static_cast<long long>(w) : w;
+      ++p;
+    } else {
+      while (is_digit(*p)) width = width * 10 + (*p++ - '0');
+    }
+    int precision = -1;  // none
+    if (*p == '.') {
+      ++p;
+      if (*p == '*') {
+        const int given = va_arg(args, int);
+        precision = given < 0 ? -1 : given;  // a negative precision counts as none
+        ++p;
+      } else {
+        precision = 0;
+        while (is_digit(*p)) precision = precision * 10 + (*p++ - '0');
+      }
+    }
+    const auto field = static_cast<std::size_t>(width);
+    char digits[24];
+    char* const end = digits + sizeof digits;
+    switch (*p++) {
+      case 'd': {
+        const int v = va_arg(args, int);
+        const std::uint32_t magnitude =
+            v < 0 ? 0u - static_cast<std::uint32_t>(v) : static_cast<std::uint32_t>(v);
+        const char* start = decimal_digits(magnitude, end);
+        put_number(sink, "-", v < 0 ? 1u : 0u, start, static_cast<std::size_t>(end - start),
+                   precision, field, left);
+        break;
+      }
+      case 'u': {
+        const char* start = decimal_digits(va_arg(args, unsigned), end);
+        put_number(sink, "", 0, start, static_cast<std::size_t>(end - start), precision, field,
+                   left);
+        break;
+      }
+      case 'x': {
+        const unsigned v = va_arg(args, unsigned);
+        const char* start = hex_digits(v, end);
+        // '#' prefixes 0x to a non-zero value only.
+        put_number(sink, "0x", alternate && v != 0 ? 2u : 0u, start,
+                   static_cast<std::size_t>(end - start), precision, field, left);
+        break;
+      }
+      case 's': {
+        const char* s = va_arg(args, const char*);
+        // With a precision the text need not end in a zero byte within reach: stop at either.
+        std::size_t length = 0;
+        if (precision < 0) {
+          length = std::strlen(s);
+        } else {
+          while (length < static_cast<std::size_t>(precision) && s[length] != '\0') ++length;
+        }
+        const std::size_t blanks = field > length ? field - length : 0;
+        if (!left) sink.fill(' ', blanks);
+        sink.put(s, length);
+        if (left) sink.fill(' ', blanks);
+        break;
+      }
+      case '%':
+        sink.put("%", 1);
+        break;
+      default:  // not a conversion the tool's texts use: shown as it stands
+        p = spec;
+        sink.put("%", 1);
+        break;
+    }
+  }
+}
+
+}  // namespace
+
+void print(const char* format_string, ...) {
+  va_list args;
+  va_start(args, format_string);
+  Sink sink(nullptr);
+  format(sink, format_string, args);
+  va_end(args);
+}
+
+std::string format_text(const char* format_string, ...) {
+  std::string text;
+  va_list args;
+  va_start(args, format_string);
+  {
+    Sink sink(&text);
+    format(sink, format_string, args);
+  }
+  va_end(args);
+  return text;
+}
+
+}  // namespace pelnor
