@@ -60,7 +60,7 @@ class Platform {
 Platform& system_platform();
 
 /// Gives standard output a large buffer when it is not a terminal, so that a batch of files is
-/// written in large blocks; a terminal keeps its line buffering.
-void buffer_standard_output();
+/// written in large blocks, and returns true; a terminal keeps its line buffering (false).
+bool buffer_standard_output();
 
 }  // namespace pelnor

@@ -68,9 +68,11 @@ Platform& system_platform() {
   return platform;
 }
 
-void buffer_standard_output() {
+bool buffer_standard_output() {
+  if (::isatty(STDOUT_FILENO)) return false;
   static char buffer[1 << 16];
-  if (!::isatty(STDOUT_FILENO)) std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
+  std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
+  return true;
 }
 
 }  // namespace pelnor

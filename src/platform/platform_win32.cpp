@@ -149,13 +149,14 @@ Platform& system_platform() {
 
 // Standard output stays in text mode, so every line ends with CR LF on Windows, as in any
 // console program; a redirected output is a Windows text file.
-void buffer_standard_output() {
+bool buffer_standard_output() {
   const bool out_console = is_console(STD_OUTPUT_HANDLE);
   if (out_console || is_console(STD_ERROR_HANDLE)) show_utf8_on_console();
   // A console keeps the C library's own buffering.
-  if (out_console) return;
+  if (out_console) return false;
   static char buffer[1 << 16];
   std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
+  return true;
 }
 
 }  // namespace pelnor

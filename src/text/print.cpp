@@ -7,20 +7,40 @@
 namespace pelnor {
 namespace {
 
-// Collects the text of one call in a small buffer and passes it on in blocks.
+// A block of text on its way to standard output or into a string.
+struct Block {
+  char* data;
+  std::size_t size;
+  std::size_t used;
+  std::string* text;  // null: the block goes to standard output
+};
+
+// Standard output's block lives from call to call, so that text reaches stdio in large pieces.
+char output_data[1 << 16];
+Block output{output_data, sizeof output_data, 0, nullptr};
+bool output_in_blocks = false;
+
+void flush_block(Block& block) {
+  if (block.used == 0) return;
+  if (block.text != nullptr) {
+    block.text->append(block.data, block.used);
+  } else {
+    std::fwrite(block.data, 1, block.used, stdout);
+  }
+  block.used = 0;
+}
+
 class Sink {
  public:
-  explicit Sink(std::string* text) : text_(text) {}
-  ~Sink() { flush(); }
-  Sink(const Sink&) = delete;
-  Sink& operator=(const Sink&) = delete;
+  explicit Sink(Block& block) : block_(block) {}
 
   void put(const char* s, std::size_t n) {
     while (n != 0) {
-      if (used_ == sizeof buffer_) flush();
-      const std::size_t k = n < sizeof buffer_ - used_ ? n : sizeof buffer_ - used_;
-      std::memcpy(buffer_ + used_, s, k);
-      used_ += k;
+      if (block_.used == block_.size) flush_block(block_);
+      const std::size_t room = block_.size - block_.used;
+      const std::size_t k = n < room ? n : room;
+      std::memcpy(block_.data + block_.used, s, k);
+      block_.used += k;
       s += k;
       n -= k;
     }
@@ -28,28 +48,17 @@ class Sink {
 
   void fill(char c, std::size_t n) {
     while (n != 0) {
-      if (used_ == sizeof buffer_) flush();
-      const std::size_t k = n < sizeof buffer_ - used_ ? n : sizeof buffer_ - used_;
-      std::memset(buffer_ + used_, c, k);
-      used_ += k;
+      if (block_.used == block_.size) flush_block(block_);
+      const std::size_t room = block_.size - block_.used;
+      const std::size_t k = n < room ? n : room;
+      std::memset(block_.data + block_.used, c, k);
+      block_.used += k;
       n -= k;
     }
   }
 
-  void flush() {
-    if (used_ == 0) return;
-    if (text_ != nullptr) {
-      text_->append(buffer_, used_);
-    } else {
-      std::fwrite(buffer_, 1, used_, stdout);
-    }
-    used_ = 0;
-  }
-
  private:
-  std::string* text_;
-  char buffer_[512];
-  std::size_t used_ = 0;
+  Block& block_;
 };
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
@@ -195,20 +204,29 @@ void format(Sink& sink, const char* format, va_list args) {
 void print(const char* format_string, ...) {
   va_list args;
   va_start(args, format_string);
-  Sink sink(nullptr);
+  Sink sink(output);
   format(sink, format_string, args);
   va_end(args);
+  if (!output_in_blocks) flush_block(output);
 }
+
+void print_in_blocks(bool on) {
+  flush_block(output);
+  output_in_blocks = on;
+}
+
+void flush_output() { flush_block(output); }
 
 std::string format_text(const char* format_string, ...) {
   std::string text;
+  char data[512];
+  Block block{data, sizeof data, 0, &text};
   va_list args;
   va_start(args, format_string);
-  {
-    Sink sink(&text);
-    format(sink, format_string, args);
-  }
+  Sink sink(block);
+  format(sink, format_string, args);
   va_end(args);
+  flush_block(block);
   return text;
 }
 

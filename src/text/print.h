@@ -20,6 +20,14 @@ void print(const char* format, ...)
 #endif
     ;
 
+/// With `on`, print keeps its text in a 64 KB block and passes it to standard output only when
+/// the block is full or flush_output is called; without it (the default), every call passes its
+/// text on at once, as std::printf does.
+void print_in_blocks(bool on);
+
+/// Passes the text that print holds to standard output.
+void flush_output();
+
 /// The text print would write, for tests that hold it against std::snprintf.
 std::string format_text(const char* format, ...)
 #if defined(__GNUC__)
