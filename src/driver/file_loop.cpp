@@ -9,6 +9,24 @@
 #include "tiff/dump_ifd.h"
 #include "text/print.h"
 
+// Under AddressSanitizer the part of the buffer that the current file did not fill is poisoned,
+// so that a read of a stale byte is reported like a read outside the buffer.
+#if defined(__SANITIZE_ADDRESS__)
+#define PELNOR_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define PELNOR_ASAN 1
+#endif
+#endif
+#if defined(PELNOR_ASAN)
+#include <sanitizer/asan_interface.h>
+#define PELNOR_POISON(address, size) ASAN_POISON_MEMORY_REGION(address, size)
+#define PELNOR_UNPOISON(address, size) ASAN_UNPOISON_MEMORY_REGION(address, size)
+#else
+#define PELNOR_POISON(address, size) static_cast<void>(0)
+#define PELNOR_UNPOISON(address, size) static_cast<void>(0)
+#endif
+
 namespace pelnor {
 namespace {
 
@@ -79,6 +97,8 @@ void thumbnail_stage(Session& session, const TiffData& tiff_base, std::uint32_t 
   platform.close(file);
 }
 
+Session::~Session() { PELNOR_UNPOISON(buffer, kHeadSize); }
+
 int process_file(Session& session, const char* name) {
   Platform& platform = session.platform;
   const FileHandle file = platform.open_read(name);
@@ -86,12 +106,14 @@ int process_file(Session& session, const char* name) {
     print("`%s' open error\n", name);
     return kExitStopped;
   }
+  PELNOR_UNPOISON(session.buffer, kHeadSize);
   const std::int64_t got = platform.read(file, session.buffer, kHeadSize);
   platform.close(file);
   if (got < 0) {  // a file that opens but cannot be read (a directory, say)
     print("`%s' open error\n", name);
     return kExitStopped;
   }
+  PELNOR_POISON(session.buffer + got, kHeadSize - static_cast<std::uint32_t>(got));
 
   // Only the bytes read from this file count; what an earlier file left in the buffer never
   // does.

@@ -22,6 +22,9 @@ inline constexpr std::uint32_t kHeadSize = 32768;
 /// What the run keeps from start to end and reuses for every file.
 struct Session {
   explicit Session(Platform& p) : platform(p) {}
+  ~Session();
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
   Platform& platform;
   std::uint8_t buffer[kHeadSize];
   ThumbInfo thumb;
