@@ -56,7 +56,7 @@ std::uint32_t pixels_per_metre(const TiffData& tiff, const ResolutionEntry& res,
     return 0;
   }
   const double per_metre = unit == 3 ? per_unit * 100.0 : per_unit / 0.0254;
-  if (!(per_metre >= 0.5)) return 0;  // also NaN
+  if (!std::isfinite(per_metre) || per_metre < 0.5) return 0;  // a zero denominator, say
   if (per_metre >= 2147483647.0) return 2147483647u;
   return static_cast<std::uint32_t>(std::lround(per_metre));
 }

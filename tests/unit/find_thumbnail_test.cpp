@@ -651,6 +651,40 @@ TEST(FindThumbnail, ResolutionMissingOrUnreadableIsZero) {
   }
 }
 
+TEST(FindThumbnail, ResolutionOfOtherEntryTypes) {
+  for (int le : unit::kBothOrders) {
+    SCOPED_TRACE(unit::order_name(le));
+    const auto rationals = [](Tiff& t) {
+      t.put32(0x400, 72);  // 72/1
+      t.put32(0x404, 1);
+      t.put32(0x408, 0xFFFFFFB8);  // -72/1 as SRATIONAL
+      t.put32(0x40C, 1);
+      t.put32(0x410, 72);  // 72/0
+      t.put32(0x414, 0);
+    };
+    struct Case {
+      const char* what;
+      Entry x, y;
+      std::uint32_t x_ppm, y_ppm;
+    };
+    const Case cases[] = {
+        {"SRATIONAL", unit::word(282, SRATIONAL, 1, 0x400), unit::word(283, SRATIONAL, 1, 0x408),
+         2835, 0},
+        {"LONG and SHORT numbers", unit::word(282, LONG, 1, 72), unit::short1(283, 300), 2835,
+         11811},
+        {"zero denominator, ASCII", unit::word(282, RATIONAL, 1, 0x410),
+         unit::word(283, ASCII, 4, 0x400), 0, 0},
+    };
+    for (const Case& c : cases) {
+      SCOPED_TRACE(c.what);
+      const Found f = find(layout(le, with(rgb(), {c.x, c.y}), 24, rationals), le);
+      EXPECT_EQ(f.result, 1);
+      EXPECT_EQ(f.info.x_resolution, c.x_ppm);
+      EXPECT_EQ(f.info.y_resolution, c.y_ppm);
+    }
+  }
+}
+
 TEST(StripBytes, WholeBlocksAtTheEdges) {
   struct Case {
     int kind;
