@@ -112,7 +112,7 @@ void format(Sink& sink, const char* format, va_list args) {
       p = end;
       continue;
     }
-    const char* const spec = ++p;
+    const char* const conversion = ++p;
     bool left = false;
     bool alternate = false;
     for (;; ++p) {
@@ -192,7 +192,7 @@ void format(Sink& sink, const char* format, va_list args) {
         sink.put("%", 1);
         break;
       default:  // not a conversion the tool's texts use: shown as it stands
-        p = spec;
+        p = conversion;
         sink.put("%", 1);
         break;
     }
