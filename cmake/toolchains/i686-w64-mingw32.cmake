@@ -1,16 +1,5 @@
 # Cross build for 32-bit Windows with Debian's MinGW-w64 (g++-mingw-w64-i686).
 #   cmake --preset windows-x86
-# The win32 thread model: the tool has one thread, and this model needs no winpthread runtime.
-set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
-
 set(PELNOR_MINGW_TRIPLE i686-w64-mingw32)
-find_program(CMAKE_C_COMPILER NAMES ${PELNOR_MINGW_TRIPLE}-gcc-win32 ${PELNOR_MINGW_TRIPLE}-gcc REQUIRED)
-find_program(CMAKE_CXX_COMPILER NAMES ${PELNOR_MINGW_TRIPLE}-g++-win32 ${PELNOR_MINGW_TRIPLE}-g++ REQUIRED)
-find_program(CMAKE_RC_COMPILER NAMES ${PELNOR_MINGW_TRIPLE}-windres REQUIRED)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${PELNOR_MINGW_TRIPLE})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake)

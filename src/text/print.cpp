@@ -36,9 +36,7 @@ class Sink {
 
   void put(const char* s, std::size_t n) {
     while (n != 0) {
-      if (block_.used == block_.size) flush_block(block_);
-      const std::size_t room = block_.size - block_.used;
-      const std::size_t k = n < room ? n : room;
+      const std::size_t k = take(n);
       std::memcpy(block_.data + block_.used, s, k);
       block_.used += k;
       s += k;
@@ -48,9 +46,7 @@ class Sink {
 
   void fill(char c, std::size_t n) {
     while (n != 0) {
-      if (block_.used == block_.size) flush_block(block_);
-      const std::size_t room = block_.size - block_.used;
-      const std::size_t k = n < room ? n : room;
+      const std::size_t k = take(n);
       std::memset(block_.data + block_.used, c, k);
       block_.used += k;
       n -= k;
@@ -58,6 +54,13 @@ class Sink {
   }
 
  private:
+  // How many of `n` bytes fit in the block now, passing a full block on first.
+  std::size_t take(std::size_t n) {
+    if (block_.used == block_.size) flush_block(block_);
+    const std::size_t room = block_.size - block_.used;
+    return n < room ? n : room;
+  }
+
   Block& block_;
 };
 

@@ -1,0 +1,14 @@
+# What both MinGW-w64 cross builds share; the toolchain files set CMAKE_SYSTEM_PROCESSOR and
+# PELNOR_MINGW_TRIPLE, then include this.
+# The win32 thread model: the tool has one thread, and this model needs no winpthread runtime.
+set(CMAKE_SYSTEM_NAME Windows)
+
+find_program(CMAKE_C_COMPILER NAMES ${PELNOR_MINGW_TRIPLE}-gcc-win32 ${PELNOR_MINGW_TRIPLE}-gcc REQUIRED)
+find_program(CMAKE_CXX_COMPILER NAMES ${PELNOR_MINGW_TRIPLE}-g++-win32 ${PELNOR_MINGW_TRIPLE}-g++ REQUIRED)
+find_program(CMAKE_RC_COMPILER NAMES ${PELNOR_MINGW_TRIPLE}-windres REQUIRED)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${PELNOR_MINGW_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
