@@ -1,13 +1,17 @@
 # Installation, reproducible builds and packages.
 #
-#   cmake --install <build> [--prefix DIR]   bin/pelnor and share/man/man1/pelnor.1
-#                                            (for Windows: pelnor.exe, README.md, windows.md)
+#   cmake --install <build> [--prefix DIR]   bin/pelnor, share/man/man1/pelnor.1.gz and
+#                                            share/doc/pelnor/{copyright,changelog.gz}
+#                                            (for Windows: pelnor.exe, README.md, windows.md,
+#                                            LICENSE, THIRD-PARTY-NOTICES.txt)
 #   cd <build> && cpack                      a .deb on Linux, a .zip for Windows
 #
 # Reproducible: with SOURCE_DATE_EPOCH set, GCC takes __DATE__ (the date in the help text) from
-# it, and no path of the machine reaches the binary, so two builds of the same sources with the
-# same SOURCE_DATE_EPOCH give identical files, whatever directories they were built in:
-#   SOURCE_DATE_EPOCH=$(git log -1 --format=%ct) cmake -S . -B build && cmake --build build
+# it, the changelog takes its date from it, cpack its time stamps, and no path of the machine
+# reaches the binary, so two builds of the same sources with the same SOURCE_DATE_EPOCH give
+# identical files, whatever directories they were built in:
+#   export SOURCE_DATE_EPOCH=$(git log -1 --format=%ct)
+#   cmake -S . -B build && cmake --build build && (cd build && cpack)
 include(GNUInstallDirs)
 
 # Source and build paths are recorded in debug information and in __FILE__; write them as
@@ -21,18 +25,66 @@ if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" OR CMAKE_CXX_COMPILER_ID MATCHES "Clang"
   endforeach()
 endif()
 
-if(WIN32)
-  # A folder to unpack anywhere: the program and its documentation side by side.
-  install(TARGETS pelnor RUNTIME DESTINATION .)
-  install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/docs/windows.md
-          DESTINATION .)
-else()
-  install(TARGETS pelnor RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-  install(FILES ${PROJECT_SOURCE_DIR}/docs/pelnor.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# The hardening Debian builds its packages with (dpkg-buildflags): fortified libc calls, which
+# need optimisation, and a read-only GOT. Left out under the sanitizers and coverage, which
+# instrument these calls themselves or build without optimisation.
+if(NOT WIN32 AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU"
+   AND NOT PELNOR_SANITIZE AND NOT PELNOR_COVERAGE)
+  foreach(target IN ITEMS pelnor_core pelnor)
+    target_compile_options(${target} PRIVATE
+      "$<$<CONFIG:Release,RelWithDebInfo,MinSizeRel>:-U_FORTIFY_SOURCE;-D_FORTIFY_SOURCE=2>")
+  endforeach()
+  target_link_options(pelnor PRIVATE LINKER:-z,relro LINKER:-z,now)
 endif()
 
 set(PELNOR_MAINTAINER "pelnor maintainers <pelnor@example.org>"
     CACHE STRING "Maintainer named in the packages")
+
+if(WIN32)
+  # A folder to unpack anywhere: the program, its documentation and licence side by side, and
+  # the notices the statically linked MinGW-w64 runtime asks a binary to carry.
+  install(TARGETS pelnor RUNTIME DESTINATION .)
+  install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/docs/windows.md
+                ${PROJECT_SOURCE_DIR}/LICENSE
+          DESTINATION .)
+  install(FILES ${PROJECT_SOURCE_DIR}/packaging/windows/third-party-notices.txt
+          DESTINATION . RENAME THIRD-PARTY-NOTICES.txt)
+else()
+  install(TARGETS pelnor RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  # A stripped install (cpack strips) also drops the compiler's version string, as dh_strip does.
+  if(CMAKE_OBJCOPY)
+    string(CONFIGURE [[
+      if(CMAKE_INSTALL_DO_STRIP)
+        execute_process(COMMAND "@CMAKE_OBJCOPY@" --remove-section=.comment
+          "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/@CMAKE_INSTALL_BINDIR@/pelnor"
+          COMMAND_ERROR_IS_FATAL ANY)
+      endif()]] PELNOR_DROP_COMMENT @ONLY)
+    install(CODE "${PELNOR_DROP_COMMENT}")
+  endif()
+
+  # Debian policy: the manual page and the changelog compressed with gzip -9n, which writes
+  # neither name nor time into the header, so the bytes depend on the contents alone. The
+  # changelog's date is taken from SOURCE_DATE_EPOCH when it is set (string(TIMESTAMP) reads it).
+  find_program(PELNOR_GZIP gzip REQUIRED)
+  string(TIMESTAMP PELNOR_CHANGELOG_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
+  set(PELNOR_DOC_DIR ${PROJECT_BINARY_DIR}/doc)
+  configure_file(${PROJECT_SOURCE_DIR}/packaging/debian/changelog.in ${PELNOR_DOC_DIR}/changelog.in
+                 @ONLY)
+  function(pelnor_gzip source name)
+    add_custom_command(OUTPUT ${PELNOR_DOC_DIR}/${name}.gz
+      COMMAND ${CMAKE_COMMAND} -E copy ${source} ${PELNOR_DOC_DIR}/${name}
+      COMMAND ${PELNOR_GZIP} -9nf ${PELNOR_DOC_DIR}/${name}
+      DEPENDS ${source} VERBATIM)
+  endfunction()
+  pelnor_gzip(${PROJECT_SOURCE_DIR}/docs/pelnor.1 pelnor.1)
+  pelnor_gzip(${PELNOR_DOC_DIR}/changelog.in changelog)
+  add_custom_target(pelnor_doc ALL
+    DEPENDS ${PELNOR_DOC_DIR}/pelnor.1.gz ${PELNOR_DOC_DIR}/changelog.gz)
+
+  install(FILES ${PELNOR_DOC_DIR}/pelnor.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  install(FILES ${PROJECT_SOURCE_DIR}/packaging/debian/copyright ${PELNOR_DOC_DIR}/changelog.gz
+          DESTINATION ${CMAKE_INSTALL_DOCDIR})
+endif()
 
 set(CPACK_PACKAGE_NAME pelnor)
 set(CPACK_PACKAGE_VENDOR pelnor)
