@@ -79,6 +79,8 @@ TEST(Print, TextsWithWidthsAndPrecisions) {
 TEST(Print, LiteralTextPercentAndWideFields) {
   EXPECT_EQ(format_text("100%% done[%s]\n", "a.bmp"), "100% done[a.bmp]\n");
   EXPECT_EQ(format_text("no conversions at all"), "no conversions at all");
+  const char* unknown = "%q%-5d|";  // not a conversion of the tool's: shown as it stands
+  EXPECT_EQ(format_text(unknown, 7), "%q7    |");
   // Fields wider than the formatter's block are written in pieces.
   EXPECT_EQ(format_text("[%*s]", 3000, "x"), oracle("[%*s]", 3000, "x"));
   EXPECT_EQ(format_text("[%-*s]", 1500, "y"), oracle("[%-*s]", 1500, "y"));

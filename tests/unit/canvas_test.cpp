@@ -1,0 +1,88 @@
+// The canvas contract: what the strip conversion relies on, and what the tool itself never
+// exercises from the command line (get_pixel, the user values, refused formats and sizes).
+#include "bitmap/dib_image.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <tuple>
+
+#include "memory_platform.h"
+
+namespace pelnor {
+namespace {
+
+using testing::MemoryPlatform;
+
+TEST(Canvas, CreationFillsTheRecordAndTheInfoHeader) {
+  MemoryPlatform platform;
+  DibImage img;
+  ASSERT_EQ(dib_create(&img, 160, 120, 24, -7, 9, platform), DIB_OK);
+  EXPECT_EQ(std::tuple(img.bit_count, img.width, img.height, img.stride, img.user1, img.user2),
+            std::tuple(24, 160, 120, 480, -7, 9));
+  EXPECT_EQ(platform.blocks.at(img.bits_handle)->size(), 57600u);
+  EXPECT_EQ(platform.blocks.at(img.header_handle)->size(), kDibHeaderBlockSize);
+  const BITMAPINFOHEADER& h = *img.header;
+  EXPECT_EQ(std::tuple(h.biSize, h.biWidth, h.biHeight, h.biPlanes, h.biBitCount, h.biCompression,
+                       h.biSizeImage, h.biXPelsPerMeter, h.biYPelsPerMeter, h.biClrUsed,
+                       h.biClrImportant),
+            std::tuple(40u, 160, 120, 1, 24, 0u, 0u, 72, 72, 0u, 0u));
+  EXPECT_EQ(dib_unlock(&img), 1);
+  EXPECT_EQ(dib_free(&img), 1);
+  EXPECT_TRUE(platform.blocks.empty());
+  EXPECT_EQ(dib_unlock(nullptr), 1);
+  EXPECT_EQ(dib_free(nullptr), 1);
+}
+
+TEST(Canvas, StridesAndRefusedRequests) {
+  MemoryPlatform platform;
+  const int strides[] = {0, 4, 8, 12, 12, 16};
+  for (int width = 0; width <= 5; ++width) {
+    DibImage img;
+    ASSERT_EQ(dib_create(&img, width, 1, 24, 0, 0, platform), DIB_OK);
+    EXPECT_EQ(img.stride, strides[width]);
+    dib_free(&img);
+  }
+  const struct {
+    int width, height, bit_count, fail_alloc, result;
+  } refused[] = {{2, 2, 8, -1, DIB_BAD_FORMAT},          {2, 2, 32, -1, DIB_BAD_FORMAT},
+                 {-1, 2, 24, -1, DIB_BAD_SIZE},          {2, -1, 24, -1, DIB_BAD_SIZE},
+                 {0x2AAAAAAA, 1, 24, -1, DIB_BAD_SIZE},  {0x10000, 0x10000, 24, -1, DIB_BAD_SIZE},
+                 {2, 2, 24, 0, DIB_NO_MEMORY},           {2, 2, 24, 1, DIB_NO_MEMORY}};
+  for (const auto& r : refused) {
+    SCOPED_TRACE(::testing::Message() << r.width << "x" << r.height << " fail " << r.fail_alloc);
+    platform.fail_alloc = platform.allocs + r.fail_alloc;
+    DibImage img, before;
+    std::memset(&img, 0x5A, sizeof img);
+    before = img;
+    EXPECT_EQ(dib_create(&img, r.width, r.height, r.bit_count, 0, 0, platform), r.result);
+    if (r.result != DIB_NO_MEMORY) EXPECT_EQ(std::memcmp(&img, &before, sizeof img), 0);
+    EXPECT_TRUE(platform.blocks.empty());
+  }
+}
+
+TEST(Canvas, PixelOperations) {
+  MemoryPlatform platform;
+  DibImage img;
+  ASSERT_EQ(dib_create(&img, 3, 3, 24, 0, 0, platform), DIB_OK);
+  EXPECT_EQ(*platform.blocks.at(img.bits_handle), testing::Bytes(36, 0));
+  img.set_pixel(&img, 0, 0, 0x112233FF);  // bits 0-7 carry nothing
+  EXPECT_EQ(testing::Bytes(img.bits, img.bits + 3), (testing::Bytes{0x33, 0x22, 0x11}));
+  EXPECT_EQ(img.get_pixel(&img, 0, 0), 0x11223300u);
+  img.set_pixel(&img, 2, 1, 0xA0B0C000);
+  EXPECT_EQ(img.get_pixel(&img, 2, 1), 0xA0B0C000u);
+  EXPECT_EQ(img.bits[12 + 6], 0xC0);
+  img.seek(&img, 0, 2);
+  img.put_next(&img, 0x01020300);
+  img.set_pixel(&img, 1, 0, 0x04050600);  // leaves the cursor where it is
+  img.put_next(&img, 0x07080900);
+  EXPECT_EQ(img.cursor, img.bits + 2 * 12 + 6);
+  EXPECT_EQ(testing::Bytes(img.bits + 24, img.bits + 36),
+            (testing::Bytes{3, 2, 1, 9, 8, 7, 0, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(img.get_pixel(&img, 1, 0), 0x04050600u);
+  dib_unlock(&img);
+  dib_free(&img);
+}
+
+}  // namespace
+}  // namespace pelnor

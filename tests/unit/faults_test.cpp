@@ -1,0 +1,100 @@
+// What only a fake system can do to the tool: fail or cut short any write of a thumbnail, refuse
+// either block of the canvas, take an input name of any length. On every path each file is
+// closed and each block freed, and the thumbnail file holds exactly what was written before the
+// failure. The inputs and whole thumbnails are those of the golden cases.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "driver/file_loop.h"
+#include "driver/options.h"
+#include "memory_platform.h"
+
+namespace pelnor {
+namespace {
+
+using testing::Bytes;
+using testing::MemoryPlatform;
+
+Bytes case_file(const std::string& path) {
+  std::ifstream in(std::string(PELNOR_CASES_DIR "/") + path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+struct Fault {
+  const char* input;   // a golden case's input file
+  const char* whole;   // the thumbnail it gives
+  const char* name;    // which is written here
+  int fail_write;      // index of the write that fails, or -1
+  MemoryPlatform::WriteFault how;
+  int fail_alloc;      // index of the allocation that fails, or -1
+  std::size_t kept;    // bytes of the whole thumbnail in the file afterwards
+  const char* last;    // the last line printed
+};
+
+constexpr const char* kRgb = "rgb/in/2x2.jpg";
+constexpr const char* kRgbBmp = "rgb/out/2x2.jpg.thumb.bmp";
+constexpr const char* kYcc = "ycbcr/in/blocks-2x2.jpg";
+constexpr const char* kYccBmp = "ycbcr/out/blocks-2x2.jpg.thumb.bmp";
+constexpr const char* kJpeg = "jpeg-rules/in/ii.jpg";
+constexpr const char* kJpegOut = "jpeg-rules/out/ii.jpg.thumb.jpg";
+constexpr auto kFail = MemoryPlatform::kFail;
+constexpr auto kShort = MemoryPlatform::kShort;
+constexpr const char* kBmpError = "File Write error for [t.jpg.thumb.bmp]\n";
+
+constexpr Fault kFaults[] = {
+    // The BMP goes out in three writes: 14 bytes of file header, 40 of info header, the rows.
+    {kRgb, kRgbBmp, "t.jpg.thumb.bmp", -1, kFail, -1, 70, "done[t.jpg.thumb.bmp]\n"},
+    {kRgb, kRgbBmp, "t.jpg.thumb.bmp", 0, kFail, -1, 0, kBmpError},
+    {kRgb, kRgbBmp, "t.jpg.thumb.bmp", 0, kShort, -1, 7, kBmpError},
+    {kRgb, kRgbBmp, "t.jpg.thumb.bmp", 1, kFail, -1, 14, kBmpError},
+    {kRgb, kRgbBmp, "t.jpg.thumb.bmp", 1, kShort, -1, 34, kBmpError},
+    {kYcc, kYccBmp, "t.jpg.thumb.bmp", 2, kFail, -1, 54, kBmpError},
+    {kYcc, kYccBmp, "t.jpg.thumb.bmp", 2, kShort, -1, 62, kBmpError},
+    // Without a canvas nothing follows the kind line and the file stays empty.
+    {kYcc, kYccBmp, "t.jpg.thumb.bmp", -1, kFail, 0, 0, "thumbnail exist [TIFF/YCbCr]\n"},
+    {kRgb, kRgbBmp, "t.jpg.thumb.bmp", -1, kFail, 1, 0, "thumbnail exist [TIFF/RGB]\n"},
+    {kJpeg, kJpegOut, "t.jpg.thumb.jpg", 0, kFail, -1, 0, "File Write error for [t.jpg.thumb.jpg]\n"},
+    {kJpeg, kJpegOut, "t.jpg.thumb.jpg", 0, kShort, -1, 21, "File Write error for [t.jpg.thumb.jpg]\n"},
+};
+
+// Runs the tool with -o over `name` and returns what it printed.
+std::string extract(MemoryPlatform& platform, const char* name) {
+  opt_output = 1;
+  Session session(platform);
+  ::testing::internal::CaptureStdout();
+  EXPECT_EQ(process_file(session, name), kExitOk);
+  return ::testing::internal::GetCapturedStdout();
+}
+
+TEST(Faults, EveryWriteAndAllocationOfAThumbnail) {
+  for (const Fault& f : kFaults) {
+    SCOPED_TRACE(::testing::Message() << f.input << " write " << f.fail_write << " how " << f.how
+                                      << " alloc " << f.fail_alloc);
+    MemoryPlatform platform;
+    platform.files["t.jpg"] = case_file(f.input);
+    platform.fail_write = f.fail_write;
+    platform.write_fault = f.how;
+    platform.fail_alloc = f.fail_alloc;
+    const std::string out = extract(platform, "t.jpg");
+    EXPECT_TRUE(out.ends_with(f.last)) << out;
+    const Bytes whole = case_file(f.whole);
+    ASSERT_GE(whole.size(), f.kept);
+    EXPECT_EQ(platform.files.at(f.name), Bytes(whole.begin(), whole.begin() + f.kept));
+    EXPECT_TRUE(platform.open.empty());
+    EXPECT_TRUE(platform.blocks.empty());
+  }
+}
+
+TEST(Faults, InputNamesOfAnyLength) {
+  MemoryPlatform platform;
+  const std::string name(5000, 'n');
+  platform.files[name] = case_file(kJpeg);
+  const std::string out = extract(platform, name.c_str());
+  EXPECT_TRUE(out.ends_with("done[" + name + ".thumb.jpg]\n"));
+  EXPECT_EQ(platform.files.at(name + ".thumb.jpg"), case_file(kJpegOut));
+}
+
+}  // namespace
+}  // namespace pelnor

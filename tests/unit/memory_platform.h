@@ -1,0 +1,88 @@
+// An in-memory platform for the unit tests and the fuzzer: files live in a map, and the n-th
+// write or allocation can be made to fail. Open files and live blocks are kept, so that a test
+// can check that every path gives back what it took.
+#pragma once
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace pelnor::testing {
+
+using Bytes = std::vector<std::uint8_t>;
+
+struct MemoryPlatform final : Platform {
+  enum WriteFault { kFail, kShort };  // a failed call, or a full disk taking half the block
+
+  std::map<std::string, Bytes> files;
+  bool fail_read = false;
+  bool fail_create = false;
+  int fail_write = -1;  // index of the write, counted over the platform's life
+  WriteFault write_fault = kFail;
+  int fail_alloc = -1;  // index of the allocation
+  int writes = 0;
+  int allocs = 0;
+  std::map<FileHandle, std::string> open;
+  std::map<MemHandle, Bytes*> blocks;
+
+  FileHandle open_read(const char* name) override {
+    if (files.count(name) == 0) return kInvalidFile;
+    return add_handle(name);
+  }
+
+  std::int64_t read(FileHandle file, void* buffer, std::uint32_t size) override {
+    if (fail_read) return -1;
+    const Bytes& bytes = files.at(open.at(file));
+    const std::size_t n = std::min<std::size_t>(size, bytes.size());
+    if (n != 0) std::memcpy(buffer, bytes.data(), n);
+    return static_cast<std::int64_t>(n);
+  }
+
+  FileHandle create_write(const char* name) override {
+    if (fail_create) return kInvalidFile;
+    files[name].clear();
+    return add_handle(name);
+  }
+
+  int write(FileHandle file, const void* data, std::uint32_t size,
+            std::uint32_t* written) override {
+    const bool faulty = writes++ == fail_write;
+    *written = !faulty ? size : write_fault == kShort ? size / 2 : 0;
+    Bytes& bytes = files.at(open.at(file));
+    const auto* p = static_cast<const std::uint8_t*>(data);
+    bytes.insert(bytes.end(), p, p + *written);
+    return faulty && write_fault == kFail ? 0 : 1;
+  }
+
+  void close(FileHandle file) override {
+    if (open.erase(file) == 0) std::abort();  // closed twice, or never opened
+  }
+
+  MemHandle mem_alloc(std::size_t size) override {
+    if (allocs++ == fail_alloc) return nullptr;
+    auto* block = new Bytes(std::max<std::size_t>(size, 1));
+    blocks[block] = block;
+    return block;
+  }
+
+  void* mem_lock(MemHandle block) override { return blocks.at(block)->data(); }
+  void mem_unlock(MemHandle block) override { blocks.at(block); }
+  void mem_free(MemHandle block) override {
+    delete blocks.at(block);
+    blocks.erase(block);
+  }
+
+ private:
+  FileHandle add_handle(const char* name) {
+    open[next_file] = name;
+    return next_file++;
+  }
+  FileHandle next_file = 3;
+};
+
+}  // namespace pelnor::testing
