@@ -50,24 +50,16 @@ if [ ${#need[@]} -gt 0 ]; then
   fi
 fi
 
-# The project's own samples: the committed copies in examples/, or else made by make_samples.
+# The project's own samples, the committed copies in examples/.
 samples=()
 for f in "$root"/examples/*.jpg; do
   case "$f" in *.thumb.*) ;; *) [ -f "$f" ] && samples+=("$f") ;; esac
 done
-with_tests=OFF
-if [ ${#samples[@]} = 0 ] && [ -f "$root/tests/fixture/make_samples.cpp" ]; then with_tests=ON; fi
 
-cmake -S "$root/bench" -B "$build" -DCMAKE_BUILD_TYPE=Release -DPELNOR_BUILD_TESTS=$with_tests >/dev/null
+cmake -S "$root/bench" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
 targets=(pelnor bench_floor bench_measure)
 [ $micro = 1 ] && targets+=(bench_strip)
-[ $with_tests = ON ] && targets+=(make_samples)
 cmake --build "$build" -j2 --target "${targets[@]}" >/dev/null
-if [ $with_tests = ON ]; then
-  rm -rf "$build/samples" && mkdir -p "$build/samples"
-  "$build/pelnor/tests/make_samples" "$build/samples" >/dev/null
-  for f in "$build"/samples/*.jpg; do [ -f "$f" ] && samples+=("$f"); done
-fi
 
 echo "# pelnor batch benchmark"
 echo
