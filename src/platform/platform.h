@@ -31,6 +31,15 @@ class Platform {
   /// Returns the count read (0 at the end of the file), or -1 when the read failed.
   virtual std::int64_t read(FileHandle file, void* buffer, std::uint32_t size) = 0;
 
+  /// Reads at most `size` bytes from byte `position` of a file that open_read gave, wherever an
+  /// earlier read left off. Returns the count read, short of `size` only at the end of the file,
+  /// or -1 when the read failed.
+  virtual std::int64_t read_at(FileHandle file, std::uint64_t position, void* buffer,
+                               std::uint32_t size) = 0;
+
+  /// The size in bytes of a file that open_read gave, or -1 when it cannot be had.
+  virtual std::int64_t file_size(FileHandle file) = 0;
+
   /// Creates a file for writing, or empties an existing one, not shared with others.
   /// Returns kInvalidFile when it cannot be created.
   virtual FileHandle create_write(const char* name) = 0;
@@ -39,6 +48,9 @@ class Platform {
   /// `*written` receives the count of bytes written either way (it may be short of `size`).
   virtual int write(FileHandle file, const void* data, std::uint32_t size,
                     std::uint32_t* written) = 0;
+
+  /// Cuts a file that create_write gave back to no bytes. Returns false when it cannot.
+  virtual bool truncate(FileHandle file) = 0;
 
   /// Closes a file that open_read or create_write gave.
   virtual void close(FileHandle file) = 0;

@@ -1,5 +1,6 @@
 // POSIX implementation of the platform interface.
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -29,6 +30,28 @@ class PosixPlatform final : public Platform {
     return n < 0 ? -1 : n;
   }
 
+  std::int64_t read_at(FileHandle file, std::uint64_t position, void* buffer,
+                       std::uint32_t size) override {
+    // pread may stop short of the block; go on until it is full or the file ends.
+    auto* p = static_cast<char*>(buffer);
+    std::uint32_t done = 0;
+    while (done < size) {
+      const ssize_t n = ::pread(static_cast<int>(file), p + done, size - done,
+                               static_cast<off_t>(position + done));
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) return -1;
+      if (n == 0) break;
+      done += static_cast<std::uint32_t>(n);
+    }
+    return done;
+  }
+
+  std::int64_t file_size(FileHandle file) override {
+    struct stat st;
+    if (::fstat(static_cast<int>(file), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
+    return st.st_size;
+  }
+
   FileHandle create_write(const char* name) override {
     int fd;
     do {
@@ -51,6 +74,14 @@ class PosixPlatform final : public Platform {
     }
     *written = done;
     return done == size ? 1 : 0;
+  }
+
+  bool truncate(FileHandle file) override {
+    int result;
+    do {
+      result = ::ftruncate(static_cast<int>(file), 0);
+    } while (result < 0 && errno == EINTR);
+    return result == 0;
   }
 
   void close(FileHandle file) override { ::close(static_cast<int>(file)); }

@@ -87,6 +87,24 @@ class Win32Platform final : public Platform {
     return got;
   }
 
+  std::int64_t read_at(FileHandle file, std::uint64_t position, void* buffer,
+                       std::uint32_t size) override {
+    // A synchronous handle reads at the offset an OVERLAPPED record gives and waits for it.
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(position);
+    at.OffsetHigh = static_cast<DWORD>(position >> 32);
+    DWORD got = 0;
+    if (!::ReadFile(to_handle(file), buffer, size, &got, &at)) {
+      return ::GetLastError() == ERROR_HANDLE_EOF ? 0 : -1;
+    }
+    return got;
+  }
+
+  std::int64_t file_size(FileHandle file) override {
+    LARGE_INTEGER size;
+    return ::GetFileSizeEx(to_handle(file), &size) ? size.QuadPart : -1;
+  }
+
   FileHandle create_write(const char* name) override {
     return to_file(create_file(name, GENERIC_WRITE, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL));
   }
@@ -99,6 +117,12 @@ class Win32Platform final : public Platform {
     const BOOL ok = ::WriteFile(to_handle(file), data, size, &put, nullptr);
     *written = put;
     return ok ? 1 : 0;
+  }
+
+  bool truncate(FileHandle file) override {
+    const LARGE_INTEGER start{};
+    return ::SetFilePointerEx(to_handle(file), start, nullptr, FILE_BEGIN) &&
+           ::SetEndOfFile(to_handle(file));
   }
 
   void close(FileHandle file) override { ::CloseHandle(to_handle(file)); }

@@ -1,6 +1,6 @@
 // An in-memory platform for the unit tests and the fuzzer: files live in a map, and the n-th
-// write or allocation can be made to fail. Open files and live blocks are kept, so that a test
-// can check that every path gives back what it took.
+// read, write or allocation can be made to fail. Open files and live blocks are kept, so that a
+// test can check that every path gives back what it took.
 #pragma once
 
 #include <algorithm>
@@ -17,14 +17,16 @@ namespace pelnor::testing {
 using Bytes = std::vector<std::uint8_t>;
 
 struct MemoryPlatform final : Platform {
-  enum WriteFault { kFail, kShort };  // a failed call, or a full disk taking half the block
+  enum Fault { kFail, kShort };  // a failed call, or one that moves half the bytes
 
   std::map<std::string, Bytes> files;
-  bool fail_read = false;
   bool fail_create = false;
-  int fail_write = -1;  // index of the write, counted over the platform's life
-  WriteFault write_fault = kFail;
+  int fail_read = -1;  // index of the read, counted over the platform's life
+  Fault read_fault = kFail;
+  int fail_write = -1;  // index of the write
+  Fault write_fault = kFail;
   int fail_alloc = -1;  // index of the allocation
+  int reads = 0;
   int writes = 0;
   int allocs = 0;
   std::map<FileHandle, std::string> open;
@@ -36,11 +38,22 @@ struct MemoryPlatform final : Platform {
   }
 
   std::int64_t read(FileHandle file, void* buffer, std::uint32_t size) override {
-    if (fail_read) return -1;
+    return read_at(file, 0, buffer, size);
+  }
+
+  std::int64_t read_at(FileHandle file, std::uint64_t position, void* buffer,
+                       std::uint32_t size) override {
+    const bool faulty = reads++ == fail_read;
+    if (faulty && read_fault == kFail) return -1;
     const Bytes& bytes = files.at(open.at(file));
-    const std::size_t n = std::min<std::size_t>(size, bytes.size());
-    if (n != 0) std::memcpy(buffer, bytes.data(), n);
+    std::size_t n = position < bytes.size() ? std::min<std::size_t>(size, bytes.size() - position) : 0;
+    if (faulty) n /= 2;
+    if (n != 0) std::memcpy(buffer, bytes.data() + position, n);
     return static_cast<std::int64_t>(n);
+  }
+
+  std::int64_t file_size(FileHandle file) override {
+    return static_cast<std::int64_t>(files.at(open.at(file)).size());
   }
 
   FileHandle create_write(const char* name) override {
@@ -57,6 +70,11 @@ struct MemoryPlatform final : Platform {
     const auto* p = static_cast<const std::uint8_t*>(data);
     bytes.insert(bytes.end(), p, p + *written);
     return faulty && write_fault == kFail ? 0 : 1;
+  }
+
+  bool truncate(FileHandle file) override {
+    files.at(open.at(file)).clear();
+    return true;
   }
 
   void close(FileHandle file) override {
