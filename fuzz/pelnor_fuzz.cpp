@@ -1,7 +1,8 @@
 // libFuzzer target: one file through the whole per-file sequence with -o, on the in-memory
-// platform. The input's last byte picks a fault (below 16: a failed or short write among the
-// first four, a refused canvas block, a failed read or create; anything else: none) and the rest
-// is the file. Afterwards every file must be closed and every block freed.
+// platform. The input's last byte picks a fault (below 17: a failed or short write among the
+// first four or read among the first three, a refused canvas block, a failed create; anything
+// else: none) and the rest is the file. Afterwards every file must be closed and every block
+// freed.
 //   cmake --preset sanitize && cmake --build --preset sanitize && ctest --preset sanitize -R fuzz
 #include <cstdio>
 #include <cstdlib>
@@ -25,8 +26,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     platform.write_fault = fault % 2 ? platform.kShort : platform.kFail;
   }
   if (fault == 8 || fault == 9) platform.fail_alloc = static_cast<int>(fault - 8);
-  platform.fail_read = fault == 10;
-  platform.fail_create = fault == 11;
+  if (fault >= 10 && fault < 16) {
+    platform.fail_read = static_cast<int>((fault - 10) / 2);
+    platform.read_fault = fault % 2 ? platform.kShort : platform.kFail;
+  }
+  platform.fail_create = fault == 16;
   pelnor::opt_output = 1;
   {
     pelnor::Session session(platform);

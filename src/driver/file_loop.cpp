@@ -50,14 +50,74 @@ const char* report_line(std::int32_t kind) {
   }
 }
 
-// Copies the JPEG stream into the open output file in one write. A stream that runs past the
-// data read is not written at all, so that a .thumb.jpg is either whole or empty.
-bool write_jpeg(Platform& platform, FileHandle file, const ThumbInfo& thumb,
-                const TiffData& tiff) {
-  if (!tiff.contains(thumb.jpeg_offset, thumb.jpeg_length)) return false;
+// The input file once more, opened on first use and closed with this object: where a JPEG
+// thumbnail starts or runs past the data read, it is read from the file itself.
+class InputRest final : public FileRest {
+ public:
+  InputRest(Platform& platform, const char* name) : platform_(platform), name_(name) {}
+  ~InputRest() {
+    if (file_ != kInvalidFile) platform_.close(file_);
+  }
+  InputRest(const InputRest&) = delete;
+  InputRest& operator=(const InputRest&) = delete;
+
+  bool holds(std::uint64_t offset, std::uint64_t length) override {
+    if (!open()) return false;
+    const std::int64_t size = platform_.file_size(file_);
+    return size >= 0 && kTiffStart + offset + length <= static_cast<std::uint64_t>(size);
+  }
+
+  bool read(std::uint64_t offset, std::uint8_t* out, std::uint32_t size) override {
+    return open() && platform_.read_at(file_, kTiffStart + offset, out, size) == size;
+  }
+
+ private:
+  bool open() {
+    if (file_ == kInvalidFile && !refused_) {
+      file_ = platform_.open_read(name_);
+      refused_ = file_ == kInvalidFile;
+    }
+    return !refused_;
+  }
+
+  Platform& platform_;
+  const char* name_;
+  FileHandle file_ = kInvalidFile;
+  bool refused_ = false;
+};
+
+// One write that must succeed whole.
+bool write_all(Platform& platform, FileHandle file, const std::uint8_t* data, std::uint32_t size) {
   std::uint32_t written = 0;
-  return platform.write(file, tiff.at(thumb.jpeg_offset), thumb.jpeg_length, &written) != 0 &&
-         written == thumb.jpeg_length;
+  return platform.write(file, data, size, &written) != 0 && written == size;
+}
+
+// Copies the JPEG stream into the open output file: in one write when it lies in the data read;
+// otherwise its part in the data read, then the rest from the input file in blocks, and only
+// when the file holds all of it. A copy that fails on the way is cut back to nothing, so that a
+// .thumb.jpg is either whole or empty.
+bool write_jpeg(Session& session, FileHandle file, const TiffData& tiff) {
+  Platform& platform = session.platform;
+  const std::uint64_t start = session.thumb.jpeg_offset;
+  const std::uint64_t end = start + session.thumb.jpeg_length;
+  if (tiff.contains(start, session.thumb.jpeg_length)) {
+    return write_all(platform, file, tiff.at(start), session.thumb.jpeg_length);
+  }
+  if (tiff.rest == nullptr || !tiff.rest->holds(start, end - start)) return false;
+  std::uint64_t at = start;
+  bool whole = true;
+  if (start < tiff.size) {
+    whole = write_all(platform, file, tiff.at(start), tiff.size - static_cast<std::uint32_t>(start));
+    at = tiff.size;
+  }
+  while (whole && at < end) {
+    const auto n = static_cast<std::uint32_t>(end - at < kCopyBlock ? end - at : kCopyBlock);
+    whole = tiff.rest->read(at, session.copy_block, n) &&
+            write_all(platform, file, session.copy_block, n);
+    at += n;
+  }
+  if (!whole) platform.truncate(file);
+  return whole;
 }
 
 }  // namespace
@@ -86,7 +146,7 @@ void thumbnail_stage(Session& session, const TiffData& tiff_base, std::uint32_t 
   }
   if (kind == THUMB_JPEG) {
     print("thumbnail exist [JPEG]\n");
-    if (write_jpeg(platform, file, session.thumb, tiff_base)) {
+    if (write_jpeg(session, file, tiff_base)) {
       print("done[%s]\n", out);
     } else {
       print("File Write error for [%s]\n", out);
@@ -122,7 +182,10 @@ int process_file(Session& session, const char* name) {
     print("Not also Exif file\n");
     return kExitStopped;
   }
-  const TiffData tiff{session.buffer + kTiffStart, size - kTiffStart};
+  // Only a file that filled the buffer can go on past it.
+  InputRest rest(platform, name);
+  const TiffData tiff{session.buffer + kTiffStart, size - kTiffStart,
+                      size == kHeadSize ? &rest : nullptr};
 
   const int little_endian =
       tiff.contains(0, 2) ? byte_order_from_mark(tiff.base[0], tiff.base[1]) : -1;

@@ -19,6 +19,9 @@ inline constexpr int kExitHelp = 2;
 /// Bytes read from the head of each file.
 inline constexpr std::uint32_t kHeadSize = 32768;
 
+/// Bytes read and written at a time where a JPEG thumbnail runs past the head.
+inline constexpr std::uint32_t kCopyBlock = 65536;
+
 /// What the run keeps from start to end and reuses for every file.
 struct Session {
   explicit Session(Platform& p) : platform(p) {}
@@ -27,6 +30,7 @@ struct Session {
   Session& operator=(const Session&) = delete;
   Platform& platform;
   std::uint8_t buffer[kHeadSize];
+  std::uint8_t copy_block[kCopyBlock];
   ThumbInfo thumb;
   std::string out_name;
 };
@@ -36,7 +40,8 @@ struct Session {
 int process_file(Session& session, const char* name);
 
 /// The thumbnail stage for a file whose IFD1 has been dumped: detection, then the report line
-/// or, with -o, the extraction.
+/// or, with -o, the extraction. Only a JPEG thumbnail past the data read reaches into
+/// `tiff_base.rest`.
 void thumbnail_stage(Session& session, const TiffData& tiff_base, std::uint32_t ifd1,
                      int little_endian, const char* name);
 

@@ -5,12 +5,28 @@
 
 namespace pelnor {
 
+/// The part of the file past the data read, read on demand. Only a JPEG thumbnail reaches into
+/// it, for its signature and its bytes; the dump and every other decision use the data read.
+class FileRest {
+ public:
+  /// True when the file holds all `length` bytes at TIFF offset `offset`.
+  virtual bool holds(std::uint64_t offset, std::uint64_t length) = 0;
+
+  /// Reads the `size` bytes at TIFF offset `offset` into `out`; false unless all were read.
+  virtual bool read(std::uint64_t offset, std::uint8_t* out, std::uint32_t size) = 0;
+
+ protected:
+  ~FileRest() = default;
+};
+
 /// Every offset in the TIFF structure counts from `base` (file byte 12). Only the `size` bytes
 /// actually read from the current file may be interpreted; every reader asks `contains` before
 /// it touches a byte that an offset or count from the file places.
 struct TiffData {
   const std::uint8_t* base = nullptr;
   std::uint32_t size = 0;
+  /// The rest of the file, when there can be one (the read filled the whole buffer).
+  FileRest* rest = nullptr;
 
   /// True when the `length` bytes at `offset` all lie inside the data read. 64-bit arithmetic:
   /// neither an offset near 2^32 nor a count times an element size can wrap.
