@@ -107,10 +107,14 @@ def probe_sources(pelnor, sources, work):
         shutil.copyfile(path, dst)
         dump = subprocess.run([pelnor, name], cwd=probe, capture_output=True)
         extract = subprocess.run([pelnor, "-o", name], cwd=probe, capture_output=True)
-        suffix, thumb_bytes = "-", 0
+        suffix, thumb_bytes, thumb_at = "-", 0, 0
         for s in (".thumb.jpg", ".thumb.bmp"):
             if os.path.exists(dst + s):
                 suffix, thumb_bytes = s, os.path.getsize(dst + s)
+        offsets = re.findall(rb"\tJPEG Thumbnail Offset: (\d+)\n", dump.stdout)
+        if suffix == ".thumb.jpg" and offsets:
+            thumb_at = int(offsets[-1]) + 12  # the last one, in IFD1; a TIFF offset
+        past = thumb_at + thumb_bytes > 32768
         jhead_ok = False
         if shutil.which("jhead"):
             jhead = subprocess.run(["jhead", "-st", "&i.jhead.jpg", name], cwd=probe,
@@ -119,8 +123,8 @@ def probe_sources(pelnor, sources, work):
         if dump.returncode == 0 and extract.returncode == 0:
             kept.append({"jhead_ok": jhead_ok,
                 "key": key, "path": path, "dump_bytes": len(dump.stdout),
-                "extract_bytes": len(extract.stdout), "suffix": suffix,
-                "thumb_bytes": thumb_bytes, "size": os.path.getsize(path),
+                "extract_bytes": len(extract.stdout), "suffix": suffix + ("+past" if past else ""),
+                "thumb_bytes": thumb_bytes, "thumb_at": thumb_at, "size": os.path.getsize(path),
             })
         else:
             dropped.append((key, dump.returncode))
@@ -149,8 +153,8 @@ def write_list(path, names):
 def write_plan(path, kept):
     with open(path, "w") as f:
         for s in kept:
-            f.write(f"{s['key']}\t{s['dump_bytes']}\t{s['extract_bytes']}\t{s['suffix']}\t"
-                    f"{s['thumb_bytes']}\n")
+            f.write(f"{s['key']}\t{s['dump_bytes']}\t{s['extract_bytes']}\t"
+                    f"{s['suffix'].split('+')[0]}\t{s['thumb_bytes']}\t{s['thumb_at']}\n")
 
 
 # ---------------------------------------------------------------------------------------------
@@ -292,7 +296,9 @@ def run_all(args, n, work):
     out.append(f"- Left out: {len(dropped)} candidate files on which pelnor ends its run with "
                f"exit code 1 (no Exif identifier at offset 6, no IFD1): the batch holds only "
                f"files it goes through, so one invocation handles all the names it is given.")
-    out.append(f"- Thumbnails written by `pelnor -o`: {kinds.get('.thumb.jpg', 0)} JPEG, "
+    out.append(f"- Thumbnails written by `pelnor -o`: "
+               f"{kinds.get('.thumb.jpg', 0) + kinds.get('.thumb.jpg+past', 0)} JPEG (of them "
+               f"{kinds.get('.thumb.jpg+past', 0)} running past the first 32 KB), "
                f"{kinds.get('.thumb.bmp', 0)} BMP, none for {kinds.get('-', 0)} files.")
     out.append(f"- Every program gets the same list through `xargs -d '\\n' -a LIST`; "
                f"exiftool runs on the first {peer_n} names and its times are scaled "
@@ -430,7 +436,8 @@ def run_all(args, n, work):
             out.append(f"| `{label}` | {calls} | {len(writes)} | {mean:.0f} |")
             if label.startswith("pelnor"):
                 # One file of each kind from the middle of the batch.
-                wanted = ["-"] if label == "pelnor" else [".thumb.jpg", ".thumb.bmp"]
+                wanted = (["-", ".thumb.jpg+past"] if label == "pelnor" else
+                          [".thumb.jpg", ".thumb.jpg+past", ".thumb.bmp"])
                 for suffix in wanted:
                     idx = next((i for i in range(k // 2, k - 1)
                                 if suffix_of[names[i].split("-", 1)[1]] == suffix), None)
@@ -438,7 +445,8 @@ def run_all(args, n, work):
                         examples[(label, suffix)] = (names[idx], calls_for_file(lines, names, idx))
         out.append("")
         for (label, suffix), (name, sample) in examples.items():
-            what = "no thumbnail written" if suffix == "-" else f"writes {suffix}"
+            what = {"-": "no thumbnail written", ".thumb.jpg+past": "a JPEG thumbnail past the "
+                    "first 32 KB" + (", written" if "-o" in label else "")}.get(suffix, f"writes {suffix}")
             out.append(f"`{label}` on one file ({what}):\n")
             out.append("```")
             out.extend(sample)
