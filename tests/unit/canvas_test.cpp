@@ -41,6 +41,7 @@ TEST(Canvas, StridesAndRefusedRequests) {
     DibImage img;
     ASSERT_EQ(dib_create(&img, width, 1, 24, 0, 0, platform), DIB_OK);
     EXPECT_EQ(img.stride, strides[width]);
+    dib_unlock(&img);
     dib_free(&img);
   }
   const struct {

@@ -31,6 +31,7 @@ struct MemoryPlatform final : Platform {
   int allocs = 0;
   std::map<FileHandle, std::string> open;
   std::map<MemHandle, Bytes*> blocks;
+  std::map<MemHandle, int> locks;
 
   FileHandle open_read(const char* name) override {
     if (files.count(name) == 0) return kInvalidFile;
@@ -88,11 +89,19 @@ struct MemoryPlatform final : Platform {
     return block;
   }
 
-  void* mem_lock(MemHandle block) override { return blocks.at(block)->data(); }
-  void mem_unlock(MemHandle block) override { blocks.at(block); }
+  // A block is freed unlocked, as the local heap wants it.
+  void* mem_lock(MemHandle block) override {
+    ++locks[block];
+    return blocks.at(block)->data();
+  }
+  void mem_unlock(MemHandle block) override {
+    if (--locks.at(block) < 0) std::abort();
+  }
   void mem_free(MemHandle block) override {
+    if (locks[block] != 0) std::abort();
     delete blocks.at(block);
     blocks.erase(block);
+    locks.erase(block);
   }
 
  private:
