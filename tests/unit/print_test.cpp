@@ -50,6 +50,8 @@ TEST(Print, NumbersAsTheGenericLineAndTheDecodedLinesPrintThem) {
     EXPECT_EQ(format_text("%d ", s), oracle("%d ", s));
     EXPECT_EQ(format_text("%x|%-6d|%8u|%.3x|%#.5x|%-#10x|%.0d", v, s, v, v, v, v, s),
               oracle("%x|%-6d|%8u|%.3x|%#.5x|%-#10x|%.0d", v, s, v, v, v, v, s));
+    EXPECT_EQ(format_text("%8.3x|%-9.4d|%#14.12x|%.12u", v, s, v, v),
+              oracle("%8.3x|%-9.4d|%#14.12x|%.12u", v, s, v, v));
   }
   const char* line = "%#8.x:Tag=%#x[%d] Type=%s[%d] Num=%d offset=%#x[%#x]\n";
   EXPECT_EQ(format_text(line, 22u, 0x10fu, 271, "ASCII", 2, -1, 0u, 12u),
