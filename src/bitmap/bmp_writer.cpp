@@ -15,12 +15,6 @@ void put32(std::uint8_t* p, std::uint32_t v) {
   put16(p + 2, v >> 16);
 }
 
-// One write that must succeed whole.
-bool write_all(Platform& platform, FileHandle file, const void* data, std::uint32_t size) {
-  std::uint32_t written = 0;
-  return platform.write(file, data, size, &written) != 0 && written == size;
-}
-
 }  // namespace
 
 std::int32_t write_bmp(FileHandle file, const BITMAPINFOHEADER* info_header,
@@ -38,9 +32,9 @@ std::int32_t write_bmp(FileHandle file, const BITMAPINFOHEADER* info_header,
   put32(file_header + 2, off_bits + image_bytes);
   put32(file_header + 10, off_bits);
 
-  if (!write_all(platform, file, file_header, kBmpFileHeaderSize)) return 0;
-  if (!write_all(platform, file, info_header, info_header->biSize + color_table_size)) return 0;
-  if (!write_all(platform, file, bits, image_bytes)) return 0;
+  if (!write_whole(platform, file, file_header, kBmpFileHeaderSize)) return 0;
+  if (!write_whole(platform, file, info_header, info_header->biSize + color_table_size)) return 0;
+  if (!write_whole(platform, file, bits, image_bytes)) return 0;
   return 1;
 }
 

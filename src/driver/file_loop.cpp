@@ -86,12 +86,6 @@ class InputRest final : public FileRest {
   bool refused_ = false;
 };
 
-// One write that must succeed whole.
-bool write_all(Platform& platform, FileHandle file, const std::uint8_t* data, std::uint32_t size) {
-  std::uint32_t written = 0;
-  return platform.write(file, data, size, &written) != 0 && written == size;
-}
-
 // Copies the JPEG stream into the open output file: in one write when it lies in the data read;
 // otherwise its part in the data read, then the rest from the input file in blocks, and only
 // when the file holds all of it. A copy that fails on the way is cut back to nothing, so that a
@@ -101,19 +95,19 @@ bool write_jpeg(Session& session, FileHandle file, const TiffData& tiff) {
   const std::uint64_t start = session.thumb.jpeg_offset;
   const std::uint64_t end = start + session.thumb.jpeg_length;
   if (tiff.contains(start, session.thumb.jpeg_length)) {
-    return write_all(platform, file, tiff.at(start), session.thumb.jpeg_length);
+    return write_whole(platform, file, tiff.at(start), session.thumb.jpeg_length);
   }
   if (tiff.rest == nullptr || !tiff.rest->holds(start, end - start)) return false;
   std::uint64_t at = start;
   bool whole = true;
   if (start < tiff.size) {
-    whole = write_all(platform, file, tiff.at(start), tiff.size - static_cast<std::uint32_t>(start));
+    whole = write_whole(platform, file, tiff.at(start), tiff.size - static_cast<std::uint32_t>(start));
     at = tiff.size;
   }
   while (whole && at < end) {
     const auto n = static_cast<std::uint32_t>(end - at < kCopyBlock ? end - at : kCopyBlock);
     whole = tiff.rest->read(at, session.copy_block, n) &&
-            write_all(platform, file, session.copy_block, n);
+            write_whole(platform, file, session.copy_block, n);
     at += n;
   }
   if (!whole) platform.truncate(file);

@@ -68,6 +68,13 @@ class Platform {
   virtual void mem_free(MemHandle block) = 0;
 };
 
+/// One write that must succeed whole: true when the platform reports success and all `size`
+/// bytes written.
+inline bool write_whole(Platform& platform, FileHandle file, const void* data, std::uint32_t size) {
+  std::uint32_t written = 0;
+  return platform.write(file, data, size, &written) != 0 && written == size;
+}
+
 /// The platform of the operating system the tool was built for.
 Platform& system_platform();
 
