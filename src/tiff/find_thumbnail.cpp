@@ -27,19 +27,6 @@ bool read_rationals(const TiffData& tiff, std::uint32_t offset, int n, double* o
   return true;
 }
 
-// True when the bytes at `offset` are FF D8, the JPEG start-of-image marker; a stream that
-// starts past the data read is looked for in the file itself.
-bool starts_jpeg(const TiffData& tiff, std::uint32_t offset) {
-  std::uint8_t marker[2];
-  if (tiff.contains(offset, 2)) {
-    marker[0] = tiff.at(offset)[0];
-    marker[1] = tiff.at(offset)[1];
-  } else if (tiff.rest == nullptr || !tiff.rest->read(offset, marker, 2)) {
-    return false;
-  }
-  return marker[0] == 0xFF && marker[1] == 0xD8;
-}
-
 // An XResolution or YResolution entry as it was seen, converted once ResolutionUnit is known.
 struct ResolutionEntry {
   bool present = false;
@@ -165,10 +152,16 @@ int find_thumbnail(const TiffData& tiff_base, std::uint32_t ifd1, ThumbInfo* inf
       case 296:
         resolution_unit = e.value;
         break;
-      case 513:
-        // The JPEG start-of-image marker, compared as raw bytes in either byte order.
-        if (e.type == LONG && starts_jpeg(tiff, e.value)) rec.jpeg_offset = e.value;
+      case 513: {
+        // The JPEG start-of-image marker, compared as raw bytes in either byte order; a stream
+        // that starts past the data read is looked for in the file itself.
+        std::uint8_t marker[2];
+        if (e.type == LONG && tiff.fetch(e.value, marker, 2) && marker[0] == 0xFF &&
+            marker[1] == 0xD8) {
+          rec.jpeg_offset = e.value;
+        }
         break;
+      }
       case 514:
         if (e.type == LONG) rec.jpeg_length = e.value;
         break;

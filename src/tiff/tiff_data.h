@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 namespace pelnor {
 
@@ -36,6 +37,16 @@ struct TiffData {
 
   /// The address of `offset`; only for an offset that `contains` has accepted.
   const std::uint8_t* at(std::uint64_t offset) const { return base + offset; }
+
+  /// Copies the `count` bytes at `offset` into `out`: from the data read when they lie in it,
+  /// else from the rest of the file. False when neither holds them all.
+  bool fetch(std::uint64_t offset, std::uint8_t* out, std::uint32_t count) const {
+    if (contains(offset, count)) {
+      std::memcpy(out, at(offset), count);
+      return true;
+    }
+    return rest != nullptr && rest->read(offset, out, count);
+  }
 };
 
 }  // namespace pelnor
