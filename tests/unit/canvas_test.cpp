@@ -20,8 +20,8 @@ TEST(Canvas, CreationFillsTheRecordAndTheInfoHeader) {
   ASSERT_EQ(dib_create(&img, 160, 120, 24, -7, 9, platform), DIB_OK);
   EXPECT_EQ(std::tuple(img.bit_count, img.width, img.height, img.stride, img.user1, img.user2),
             std::tuple(24, 160, 120, 480, -7, 9));
-  EXPECT_EQ(platform.blocks.at(img.bits_handle)->size(), 57600u);
-  EXPECT_EQ(platform.blocks.at(img.header_handle)->size(), kDibHeaderBlockSize);
+  EXPECT_EQ(platform.blocks.at(img.bits_handle)->bytes.size(), 57600u);
+  EXPECT_EQ(platform.blocks.at(img.header_handle)->bytes.size(), kDibHeaderBlockSize);
   const BITMAPINFOHEADER& h = *img.header;
   EXPECT_EQ(std::tuple(h.biSize, h.biWidth, h.biHeight, h.biPlanes, h.biBitCount, h.biCompression,
                        h.biSizeImage, h.biXPelsPerMeter, h.biYPelsPerMeter, h.biClrUsed,
@@ -66,7 +66,7 @@ TEST(Canvas, PixelOperations) {
   MemoryPlatform platform;
   DibImage img;
   ASSERT_EQ(dib_create(&img, 3, 3, 24, 0, 0, platform), DIB_OK);
-  EXPECT_EQ(*platform.blocks.at(img.bits_handle), testing::Bytes(36, 0));
+  EXPECT_EQ(platform.blocks.at(img.bits_handle)->bytes, testing::Bytes(36, 0));
   img.set_pixel(&img, 0, 0, 0x112233FF);  // bits 0-7 carry nothing
   EXPECT_EQ(testing::Bytes(img.bits, img.bits + 3), (testing::Bytes{0x33, 0x22, 0x11}));
   EXPECT_EQ(img.get_pixel(&img, 0, 0), 0x11223300u);

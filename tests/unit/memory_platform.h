@@ -30,8 +30,11 @@ struct MemoryPlatform final : Platform {
   int writes = 0;
   int allocs = 0;
   std::map<FileHandle, std::string> open;
-  std::map<MemHandle, Bytes*> blocks;
-  std::map<MemHandle, int> locks;
+  struct Block {
+    Bytes bytes;
+    int locks = 0;
+  };
+  std::map<MemHandle, Block*> blocks;
 
   FileHandle open_read(const char* name) override {
     if (files.count(name) == 0) return kInvalidFile;
@@ -84,24 +87,23 @@ struct MemoryPlatform final : Platform {
 
   MemHandle mem_alloc(std::size_t size) override {
     if (allocs++ == fail_alloc) return nullptr;
-    auto* block = new Bytes(std::max<std::size_t>(size, 1));
+    auto* block = new Block{Bytes(std::max<std::size_t>(size, 1))};
     blocks[block] = block;
     return block;
   }
 
   // A block is freed unlocked, as the local heap wants it.
   void* mem_lock(MemHandle block) override {
-    ++locks[block];
-    return blocks.at(block)->data();
+    ++blocks.at(block)->locks;
+    return blocks.at(block)->bytes.data();
   }
   void mem_unlock(MemHandle block) override {
-    if (--locks.at(block) < 0) std::abort();
+    if (--blocks.at(block)->locks < 0) std::abort();
   }
   void mem_free(MemHandle block) override {
-    if (locks[block] != 0) std::abort();
+    if (blocks.at(block)->locks != 0) std::abort();
     delete blocks.at(block);
     blocks.erase(block);
-    locks.erase(block);
   }
 
  private:
