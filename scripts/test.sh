@@ -11,7 +11,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(cmake g++ make python3 libgtest-dev clang libclang-rt-14-dev libimage-exiftool-perl imagemagick libtiff-tools
-          g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine lintian)
+          g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine dpkg-dev file lintian)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
