@@ -5,9 +5,9 @@
 
 #include "bitmap/strip_convert.h"
 #include "driver/options.h"
+#include "text/print.h"
 #include "tiff/byte_order.h"
 #include "tiff/dump_ifd.h"
-#include "text/print.h"
 
 // Under AddressSanitizer the part of the buffer that the current file did not fill is poisoned,
 // so that a read of a stale byte is reported like a read outside the buffer.
@@ -37,6 +37,11 @@ constexpr std::uint32_t kTiffStart = 12;  // file offset of tiff_base
 // missing, IFD0 is taken to lie beyond the data.
 constexpr std::uint32_t kOffsetBeyondData = UINT32_MAX;
 
+// Users' scripts match these texts as they stand: "Createing" and "deside" are spelt so on
+// purpose and must not be corrected.
+constexpr char kCreatingLine[] = "Createing thumbnail file[%s]...\n";
+constexpr char kUnknownByteOrder[] = "Endian do not deside\n\n";
+
 const char* report_line(std::int32_t kind) {
   switch (kind) {
     case THUMB_JPEG:
@@ -50,40 +55,42 @@ const char* report_line(std::int32_t kind) {
   }
 }
 
-// The input file once more, opened on first use and closed with this object: where a JPEG
-// thumbnail starts or runs past the data read, it is read from the file itself.
+// The input file past the data read, through the handle the head was read from: every byte of
+// a thumbnail comes from the file that was dumped, even when its name has meanwhile come to
+// point at another one.
 class InputRest final : public FileRest {
  public:
-  InputRest(Platform& platform, const char* name) : platform_(platform), name_(name) {}
-  ~InputRest() {
-    if (file_ != kInvalidFile) platform_.close(file_);
-  }
-  InputRest(const InputRest&) = delete;
-  InputRest& operator=(const InputRest&) = delete;
+  InputRest(Platform& platform, FileHandle file) : platform_(platform), file_(file) {}
 
   bool holds(std::uint64_t offset, std::uint64_t length) override {
-    if (!open()) return false;
     const std::int64_t size = platform_.file_size(file_);
     return size >= 0 && kTiffStart + offset + length <= static_cast<std::uint64_t>(size);
   }
 
   bool read(std::uint64_t offset, std::uint8_t* out, std::uint32_t size) override {
-    return open() && platform_.read_at(file_, kTiffStart + offset, out, size) == size;
+    return platform_.read_at(file_, kTiffStart + offset, out, size) == size;
   }
 
  private:
-  bool open() {
-    if (file_ == kInvalidFile && !refused_) {
-      file_ = platform_.open_read(name_);
-      refused_ = file_ == kInvalidFile;
-    }
-    return !refused_;
-  }
-
   Platform& platform_;
-  const char* name_;
-  FileHandle file_ = kInvalidFile;
-  bool refused_ = false;
+  FileHandle file_;
+};
+
+// Closes the input file when its handling ends, on every path.
+class OpenInput {
+ public:
+  OpenInput(Platform& platform, const char* name)
+      : platform_(platform), file_(platform.open_read(name)) {}
+  ~OpenInput() {
+    if (file_ != kInvalidFile) platform_.close(file_);
+  }
+  OpenInput(const OpenInput&) = delete;
+  OpenInput& operator=(const OpenInput&) = delete;
+  FileHandle handle() const { return file_; }
+
+ private:
+  Platform& platform_;
+  FileHandle file_;
 };
 
 // Copies the JPEG stream into the open output file: in one write when it lies in the data read;
@@ -101,7 +108,8 @@ bool write_jpeg(Session& session, FileHandle file, const TiffData& tiff) {
   std::uint64_t at = start;
   bool whole = true;
   if (start < tiff.size) {
-    whole = write_whole(platform, file, tiff.at(start), tiff.size - static_cast<std::uint32_t>(start));
+    whole =
+        write_whole(platform, file, tiff.at(start), tiff.size - static_cast<std::uint32_t>(start));
     at = tiff.size;
   }
   while (whole && at < end) {
@@ -118,9 +126,9 @@ bool write_jpeg(Session& session, FileHandle file, const TiffData& tiff) {
 
 void thumbnail_stage(Session& session, const TiffData& tiff_base, std::uint32_t ifd1,
                      int little_endian, const char* name) {
-  const std::int32_t kind =
-      find_thumbnail(tiff_base, ifd1, &session.thumb, little_endian) ? session.thumb.kind
-                                                                      : THUMB_NONE;
+  const std::int32_t kind = find_thumbnail(tiff_base, ifd1, &session.thumb, little_endian)
+                                ? session.thumb.kind
+                                : THUMB_NONE;
   if (kind == THUMB_NONE || opt_output == 0) {
     print("%s", report_line(kind));
     return;
@@ -131,7 +139,7 @@ void thumbnail_stage(Session& session, const TiffData& tiff_base, std::uint32_t 
   session.out_name.assign(name);
   session.out_name.append(kind == THUMB_JPEG ? ".thumb.jpg" : ".thumb.bmp");
   const char* out = session.out_name.c_str();
-  print("Createing thumbnail file[%s]...\n", out);
+  print(kCreatingLine, out);
   Platform& platform = session.platform;
   const FileHandle file = platform.create_write(out);
   if (file == kInvalidFile) {
@@ -155,14 +163,15 @@ Session::~Session() { PELNOR_UNPOISON(buffer, kHeadSize); }
 
 int process_file(Session& session, const char* name) {
   Platform& platform = session.platform;
-  const FileHandle file = platform.open_read(name);
-  if (file == kInvalidFile) {
+  // The input stays open until its file is done: the stream of a JPEG thumbnail past the head is
+  // read through the same handle, never by opening the name again.
+  const OpenInput input(platform, name);
+  if (input.handle() == kInvalidFile) {
     print("`%s' open error\n", name);
     return kExitStopped;
   }
   PELNOR_UNPOISON(session.buffer, kHeadSize);
-  const std::int64_t got = platform.read(file, session.buffer, kHeadSize);
-  platform.close(file);
+  const std::int64_t got = platform.read(input.handle(), session.buffer, kHeadSize);
   if (got < 0) {  // a file that opens but cannot be read (a directory, say)
     print("`%s' open error\n", name);
     return kExitStopped;
@@ -177,14 +186,14 @@ int process_file(Session& session, const char* name) {
     return kExitStopped;
   }
   // Only a file that filled the buffer can go on past it.
-  InputRest rest(platform, name);
+  InputRest rest(platform, input.handle());
   const TiffData tiff{session.buffer + kTiffStart, size - kTiffStart,
                       size == kHeadSize ? &rest : nullptr};
 
   const int little_endian =
       tiff.contains(0, 2) ? byte_order_from_mark(tiff.base[0], tiff.base[1]) : -1;
   if (little_endian < 0) {
-    print("Endian do not deside\n\n");
+    print(kUnknownByteOrder);
     return kExitOk;
   }
 

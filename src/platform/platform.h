@@ -27,8 +27,9 @@ class Platform {
   /// Returns kInvalidFile when the file cannot be opened (missing, unreadable, a directory).
   virtual FileHandle open_read(const char* name) = 0;
 
-  /// One read of at most `size` bytes into `buffer`.
-  /// Returns the count read (0 at the end of the file), or -1 when the read failed.
+  /// Reads `size` bytes into `buffer`, going on after a short read (a pipe, a network or FUSE
+  /// file system) until they are all there or the file ends. Returns the count read, short of
+  /// `size` only at the end of the file, or -1 when a read failed.
   virtual std::int64_t read(FileHandle file, void* buffer, std::uint32_t size) = 0;
 
   /// Reads at most `size` bytes from byte `position` of a file that open_read gave, wherever an
@@ -77,6 +78,11 @@ inline bool write_whole(Platform& platform, FileHandle file, const void* data, s
 
 /// The platform of the operating system the tool was built for.
 Platform& system_platform();
+
+/// Opens the standard descriptors that are closed, so that no file the tool opens takes the
+/// place of standard output; a closed standard output stays unwritable, and what is printed to it
+/// is reported as lost at the end of the run.
+void keep_standard_streams();
 
 /// Gives standard output a large buffer when it is not a terminal, so that a batch of files is
 /// written in large blocks, and returns true; a terminal keeps its line buffering (false).

@@ -23,11 +23,16 @@ class PosixPlatform final : public Platform {
   }
 
   std::int64_t read(FileHandle file, void* buffer, std::uint32_t size) override {
-    ssize_t n;
-    do {
-      n = ::read(static_cast<int>(file), buffer, size);
-    } while (n < 0 && errno == EINTR);
-    return n < 0 ? -1 : n;
+    auto* p = static_cast<char*>(buffer);
+    std::uint32_t done = 0;
+    while (done < size) {
+      const ssize_t n = ::read(static_cast<int>(file), p + done, size - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) return -1;
+      if (n == 0) break;
+      done += static_cast<std::uint32_t>(n);
+    }
+    return done;
   }
 
   std::int64_t read_at(FileHandle file, std::uint64_t position, void* buffer,
@@ -37,7 +42,7 @@ class PosixPlatform final : public Platform {
     std::uint32_t done = 0;
     while (done < size) {
       const ssize_t n = ::pread(static_cast<int>(file), p + done, size - done,
-                               static_cast<off_t>(position + done));
+                                static_cast<off_t>(position + done));
       if (n < 0 && errno == EINTR) continue;
       if (n < 0) return -1;
       if (n == 0) break;
@@ -97,6 +102,14 @@ class PosixPlatform final : public Platform {
 Platform& system_platform() {
   static PosixPlatform platform;
   return platform;
+}
+
+void keep_standard_streams() {
+  for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+    // open() takes the lowest free descriptor, which is the closed one. Read-only, so that a
+    // write to a closed standard output still fails.
+    if (::fcntl(fd, F_GETFD) < 0 && errno == EBADF && ::open("/dev/null", O_RDONLY) < 0) return;
+  }
 }
 
 bool buffer_standard_output() {

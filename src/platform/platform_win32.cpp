@@ -82,9 +82,19 @@ class Win32Platform final : public Platform {
   }
 
   std::int64_t read(FileHandle file, void* buffer, std::uint32_t size) override {
-    DWORD got = 0;
-    if (!::ReadFile(to_handle(file), buffer, size, &got, nullptr)) return -1;
-    return got;
+    // A pipe or a network file may give fewer bytes than asked; 0 bytes is the end.
+    auto* p = static_cast<char*>(buffer);
+    std::uint32_t done = 0;
+    while (done < size) {
+      DWORD got = 0;
+      if (!::ReadFile(to_handle(file), p + done, size - done, &got, nullptr)) {
+        if (::GetLastError() == ERROR_BROKEN_PIPE) break;  // the writing end closed: the end
+        return -1;
+      }
+      if (got == 0) break;
+      done += got;
+    }
+    return done;
   }
 
   std::int64_t read_at(FileHandle file, std::uint64_t position, void* buffer,
@@ -170,6 +180,10 @@ Platform& system_platform() {
   static Win32Platform platform;
   return platform;
 }
+
+// Handles are not numbered from 0 as descriptors are: a file the tool opens never takes the
+// place of a missing standard output, whose writes simply fail.
+void keep_standard_streams() {}
 
 // Standard output stays in text mode, so every line ends with CR LF on Windows, as in any
 // console program; a redirected output is a Windows text file.

@@ -2,7 +2,8 @@
 // head and any write of a thumbnail, refuse either block of the canvas, take an input name of
 // any length. On every path each file is closed and each block freed, and the thumbnail file
 // holds exactly what was written before the failure, or nothing where a JPEG stream copied past
-// the head failed. The inputs and whole thumbnails are those of the golden cases.
+// the head failed. The input is opened once: its name, opened again, would give other bytes.
+// The inputs and whole thumbnails are those of the golden cases.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -24,15 +25,15 @@ Bytes case_file(const std::string& path) {
 }
 
 struct Fault {
-  const char* input;   // a golden case's input file
-  const char* whole;   // the thumbnail it gives
-  const char* name;    // which is written here
-  int fail_read;       // index of the read that fails (the head's is 0), or -1
-  int fail_write;      // index of the write that fails, or -1
+  const char* input;  // a golden case's input file
+  const char* whole;  // the thumbnail it gives
+  const char* name;   // which is written here
+  int fail_read;      // index of the read that fails (the head's is 0), or -1
+  int fail_write;     // index of the write that fails, or -1
   MemoryPlatform::Fault how;
-  int fail_alloc;      // index of the allocation that fails, or -1
-  std::size_t kept;    // bytes of the whole thumbnail in the file afterwards
-  const char* last;    // the last line printed
+  int fail_alloc;    // index of the allocation that fails, or -1
+  std::size_t kept;  // bytes of the whole thumbnail in the file afterwards
+  const char* last;  // the last line printed
 };
 
 constexpr const char* kRgb = "rgb/in/2x2.jpg";
@@ -93,9 +94,9 @@ std::string extract(MemoryPlatform& platform, const char* name) {
 
 TEST(Faults, EveryReadWriteAndAllocationOfAThumbnail) {
   for (const Fault& f : kFaults) {
-    SCOPED_TRACE(::testing::Message() << f.input << " read " << f.fail_read << " write "
-                                      << f.fail_write << " how " << f.how << " alloc "
-                                      << f.fail_alloc);
+    SCOPED_TRACE(::testing::Message()
+                 << f.input << " read " << f.fail_read << " write " << f.fail_write << " how "
+                 << f.how << " alloc " << f.fail_alloc);
     MemoryPlatform platform;
     platform.files["t.jpg"] = case_file(f.input);
     platform.fail_read = f.fail_read;
@@ -109,6 +110,7 @@ TEST(Faults, EveryReadWriteAndAllocationOfAThumbnail) {
     ASSERT_GE(whole.size(), f.kept);
     EXPECT_EQ(platform.files.size(), f.name ? 2u : 1u);
     if (f.name) EXPECT_EQ(platform.files.at(f.name), Bytes(whole.begin(), whole.begin() + f.kept));
+    EXPECT_EQ(platform.opens.at("t.jpg"), 1);
     EXPECT_TRUE(platform.open.empty());
     EXPECT_TRUE(platform.blocks.empty());
   }

@@ -1,6 +1,8 @@
 // An in-memory platform for the unit tests and the fuzzer: files live in a map, and the n-th
 // read, write or allocation can be made to fail. Open files and live blocks are kept, so that a
-// test can check that every path gives back what it took.
+// test can check that every path gives back what it took. A name opened a second time gives
+// other bytes, as if the file had been replaced in between: whatever is read past the head must
+// come through the first handle.
 #pragma once
 
 #include <algorithm>
@@ -30,6 +32,8 @@ struct MemoryPlatform final : Platform {
   int writes = 0;
   int allocs = 0;
   std::map<FileHandle, std::string> open;
+  std::map<FileHandle, Bytes> contents;  // what each input handle reads
+  std::map<std::string, int> opens;
   struct Block {
     Bytes bytes;
     int locks = 0;
@@ -38,7 +42,12 @@ struct MemoryPlatform final : Platform {
 
   FileHandle open_read(const char* name) override {
     if (files.count(name) == 0) return kInvalidFile;
-    return add_handle(name);
+    const FileHandle file = add_handle(name);
+    Bytes& bytes = contents[file] = files[name];
+    if (opens[name]++ != 0) {
+      for (std::uint8_t& b : bytes) b = static_cast<std::uint8_t>(~b);
+    }
+    return file;
   }
 
   std::int64_t read(FileHandle file, void* buffer, std::uint32_t size) override {
@@ -49,15 +58,16 @@ struct MemoryPlatform final : Platform {
                        std::uint32_t size) override {
     const bool faulty = reads++ == fail_read;
     if (faulty && read_fault == kFail) return -1;
-    const Bytes& bytes = files.at(open.at(file));
-    std::size_t n = position < bytes.size() ? std::min<std::size_t>(size, bytes.size() - position) : 0;
+    const Bytes& bytes = contents.at(file);
+    std::size_t n =
+        position < bytes.size() ? std::min<std::size_t>(size, bytes.size() - position) : 0;
     if (faulty) n /= 2;
     if (n != 0) std::memcpy(buffer, bytes.data() + position, n);
     return static_cast<std::int64_t>(n);
   }
 
   std::int64_t file_size(FileHandle file) override {
-    return static_cast<std::int64_t>(files.at(open.at(file)).size());
+    return static_cast<std::int64_t>(contents.at(file).size());
   }
 
   FileHandle create_write(const char* name) override {
@@ -83,6 +93,7 @@ struct MemoryPlatform final : Platform {
 
   void close(FileHandle file) override {
     if (open.erase(file) == 0) std::abort();  // closed twice, or never opened
+    contents.erase(file);
   }
 
   MemHandle mem_alloc(std::size_t size) override {
