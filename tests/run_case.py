@@ -6,12 +6,14 @@
 A case is a directory: `args`, the command line after the program name, one argument per line;
 `in/`, the files the run starts with (a directory holds a `.keep` file); `stdout`; and where they
 are not empty or 0, `stderr` and `status`. `out/` holds every file the run must create or change;
-any other file must be left as it was. The build date in the help text is compared as "<date>".
+any other file must be left as it was. A `stdout-to` file sends standard output elsewhere: `full`
+to /dev/full, `closed` to no descriptor at all. The build date in the help text is compared as "<date>".
 --crlf expects CR LF line ends (the Windows console's text mode). --record stores what the run
 gave as the case's expectation, which is then checked by hand before it is committed.
 """
 import argparse
 import difflib
+import os
 import re
 import shutil
 import subprocess
@@ -43,9 +45,14 @@ def main():
         work = Path(tmp, "run")
         shutil.copytree(case / "in", work) if (case / "in").is_dir() else work.mkdir()
         before = tree(work)
+        to = read(case / "stdout-to").strip()
         try:
-            run = subprocess.run(opt.tool + args, cwd=work, capture_output=True, timeout=opt.timeout)
-            got = {"stdout": run.stdout, "stderr": run.stderr, "status": b"%d\n" % run.returncode}
+            with open("/dev/full", "wb") if to == b"full" else open(os.devnull, "rb") as full:
+                out = full if to == b"full" else subprocess.PIPE
+                close = (lambda: os.close(1)) if to == b"closed" else None
+                run = subprocess.run(opt.tool + args, cwd=work, stdout=out, stderr=subprocess.PIPE,
+                                     preexec_fn=close, timeout=opt.timeout)
+            got = {"stdout": run.stdout or b"", "stderr": run.stderr, "status": b"%d\n" % run.returncode}
         except subprocess.TimeoutExpired:
             sys.exit(f"{case.name}: no end within {opt.timeout} s")
         got["stdout"] = re.sub(rb"(utility by dorv at )\w{3} [ \d]\d \d{4}", rb"\1<date>", got["stdout"])

@@ -68,13 +68,13 @@ bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
 // Writes one number with its prefix ("-" or "0x"), the zeros its precision asks for, and the
 // blanks of its field.
-inline void put_number(Sink& sink, const char* prefix, std::size_t prefix_length, const char* digits,
-                std::size_t digit_count, int precision, std::size_t width, bool left) {
+inline void put_number(Sink& sink, const char* prefix, std::size_t prefix_length,
+                       const char* digits, std::size_t digit_count, int precision,
+                       std::size_t width, bool left) {
   if (precision == 0 && digit_count == 1 && digits[0] == '0') digit_count = 0;  // "%.x" of 0
-  const std::size_t zeros =
-      precision > 0 && static_cast<std::size_t>(precision) > digit_count
-          ? static_cast<std::size_t>(precision) - digit_count
-          : 0;
+  const std::size_t zeros = precision > 0 && static_cast<std::size_t>(precision) > digit_count
+                                ? static_cast<std::size_t>(precision) - digit_count
+                                : 0;
   const std::size_t length = prefix_length + zeros + digit_count;
   const std::size_t blanks = width > length ? width - length : 0;
   if (!left) sink.fill(' ', blanks);
@@ -218,7 +218,11 @@ void print_in_blocks(bool on) {
   output_in_blocks = on;
 }
 
-void flush_output() { flush_block(output); }
+bool finish_output() {
+  flush_block(output);
+  // The stream's error flag stays set from the first failed write on.
+  return std::fflush(stdout) == 0 && std::ferror(stdout) == 0;
+}
 
 std::string format_text(const char* format_string, ...) {
   std::string text;

@@ -25,8 +25,9 @@ void print(const char* format, ...)
 /// text on at once, as std::printf does.
 void print_in_blocks(bool on);
 
-/// Passes the text that print holds to standard output.
-void flush_output();
+/// Passes the text that print holds to standard output and flushes it. False when any of the
+/// run's text could not be written there (a full disk, a closed descriptor, a broken pipe).
+bool finish_output();
 
 /// The text print would write, for tests that hold it against std::snprintf.
 std::string format_text(const char* format, ...)
