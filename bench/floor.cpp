@@ -148,7 +148,8 @@ int main(int argc, char** argv) {
       continue;
     }
     if (p.thumb_at + p.thumb_bytes <= kHeadSize) {
-      if (::write(out, thumb.data(), p.thumb_bytes) != static_cast<ssize_t>(p.thumb_bytes)) status = 1;
+      if (::write(out, thumb.data(), p.thumb_bytes) != static_cast<ssize_t>(p.thumb_bytes))
+        status = 1;
     } else {
       // The part in the head from memory, the rest read from the input in blocks.
       const std::size_t end = p.thumb_at + p.thumb_bytes;

@@ -70,8 +70,7 @@ void BM_convert_rgb_strip(benchmark::State& state) {
 }
 
 void BM_convert_ycbcr_strip_2x1(benchmark::State& state) {
-  run_conversion(state, thumb_of(pelnor::THUMB_TIFF_YCBCR, 6, 2, 1),
-                 pelnor::convert_ycbcr_strip);
+  run_conversion(state, thumb_of(pelnor::THUMB_TIFF_YCBCR, 6, 2, 1), pelnor::convert_ycbcr_strip);
 }
 
 BENCHMARK(BM_convert_rgb_strip);

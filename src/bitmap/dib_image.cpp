@@ -24,7 +24,9 @@ void set_pixel24(DibImage* img, std::int32_t x, std::int32_t y, std::uint32_t pi
   store(pixel_address(img, x, y), pixel);
 }
 
-void seek24(DibImage* img, std::int32_t x, std::int32_t y) { img->cursor = pixel_address(img, x, y); }
+void seek24(DibImage* img, std::int32_t x, std::int32_t y) {
+  img->cursor = pixel_address(img, x, y);
+}
 
 void put_next24(DibImage* img, std::uint32_t pixel) {
   store(img->cursor, pixel);

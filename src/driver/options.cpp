@@ -1,7 +1,8 @@
 #include "driver/options.h"
-#include "text/print.h"
 
 #include <cstdio>
+
+#include "text/print.h"
 
 namespace pelnor {
 

@@ -3,16 +3,16 @@
 #include <cstdio>
 #include <cstring>
 
+#include "text/print.h"
 #include "tiff/byte_order.h"
 #include "tiff/tiff_types.h"
-#include "text/print.h"
 
 namespace pelnor {
 namespace {
 
 constexpr const char* kTypeNames[] = {
-    "UNDEFINED", "BYTE",  "ASCII",     "SHORT", "LONG",   "RATIONAL", "SBYTE",
-    "UNDEFINED", "SSHORT", "SLONG", "SRATIONAL", "FLOAT", "DOUBLE", "UNKNOWN",
+    "UNDEFINED", "BYTE",   "ASCII", "SHORT",     "LONG",  "RATIONAL", "SBYTE",
+    "UNDEFINED", "SSHORT", "SLONG", "SRATIONAL", "FLOAT", "DOUBLE",   "UNKNOWN",
 };
 constexpr std::uint32_t kTypeNameCount = sizeof kTypeNames / sizeof kTypeNames[0];
 
@@ -149,7 +149,8 @@ void print_reference_black_white(const TiffData& tiff, const TagEntry& e, int li
     return;
   }
   print("\n");
-  // One line per component: the black reference, then the white one.
+  // One line per component: the black reference, then the white one. "Balck" is the tool's
+  // spelling, which users' scripts match: do not correct it.
   static constexpr const char* kFormats[3][2] = {
       {" Y-Balck[%d/%d] ", " Y-White[%d/%d] "},
       {"Cb-Balck[%d/%d] ", "Cb-White[%d/%d]"},
@@ -193,7 +194,7 @@ void print_tag(const TiffData& tiff, std::uint64_t raw_offset, const TagEntry& e
       return;
     case 530:
       print("\tYCbCrSubSampling: Horiz[%d] Vert[%d]\n", as_int(e.value),
-                  file16(raw + 10, little_endian));
+            file16(raw + 10, little_endian));
       return;
     case 532:
       print_reference_black_white(tiff, e, little_endian);
@@ -225,8 +226,8 @@ void dump_ifd(const TiffData& tiff_base, std::uint32_t ifd, int little_endian) {
     TagEntry e;
     decode_entry(&e, tiff_base.at(raw_offset), little_endian);
     const auto position = static_cast<std::uint32_t>(raw_offset + 12);  // file position
-    print(kGenericLine, position, unsigned{e.tag}, int{e.tag}, type_name(e.type),
-                int{e.type}, as_int(e.count), e.value, e.value + 12u);
+    print(kGenericLine, position, unsigned{e.tag}, int{e.tag}, type_name(e.type), int{e.type},
+          as_int(e.count), e.value, e.value + 12u);
     print_tag(tiff_base, raw_offset, e, little_endian);
   }
 }

@@ -15,7 +15,8 @@ inline constexpr const char kBeyondData[] = "<beyond the data read>";
 const char* type_name(std::uint32_t type);
 
 /// Prints every entry of the IFD at TIFF offset `ifd` to standard output, in stored order.
-/// Entries and values that lie beyond the data read are reported with kBeyondData, never read.
+/// Nothing beyond the data read is read: an IFD or entries there get lines of their own, and a
+/// value or text cut by the end of the data ends with kBeyondData.
 void dump_ifd(const TiffData& tiff_base, std::uint32_t ifd, int little_endian);
 
 }  // namespace pelnor

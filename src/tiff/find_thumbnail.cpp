@@ -36,8 +36,8 @@ struct ResolutionEntry {
 // Pixels per metre from a resolution entry: the rational it points at (or the number itself
 // for a SHORT or LONG entry) in dots per inch, or per centimetre when `unit` is 3. 0 when it
 // cannot be read or makes no sense.
-std::uint32_t pixels_per_metre(const TiffData& tiff, const ResolutionEntry& res,
-                               std::uint32_t unit, int little_endian) {
+std::uint32_t pixels_per_metre(const TiffData& tiff, const ResolutionEntry& res, std::uint32_t unit,
+                               int little_endian) {
   if (!res.present) return 0;
   const TagEntry& e = res.entry;
   double per_unit;
@@ -83,9 +83,7 @@ std::uint64_t strip_bytes(const ThumbInfo& thumb) {
   return 3 * width * height;
 }
 
-int find_thumbnail(const TiffData& tiff_base, std::uint32_t ifd1, ThumbInfo* info,
-                   int little_endian) {
-  const TiffData& tiff = tiff_base;
+int find_thumbnail(const TiffData& tiff, std::uint32_t ifd1, ThumbInfo* info, int little_endian) {
   ThumbInfo rec;
   bool usable = true;
   ResolutionEntry x_res, y_res;
