@@ -3,7 +3,8 @@
 #   sanitize     clang with AddressSanitizer and UndefinedBehaviorSanitizer: unit tests, golden
 #                cases, real-camera corpus, and a one-minute fuzz run;
 #   windows-x86  the 32-bit console build, whose core must do its arithmetic in SSE2;
-#   windows-x64  the golden cases under Wine, with CR LF line ends;
+#   windows-x64  the golden cases under Wine, with CR LF line ends, and the Windows-only ones: the
+#                wildcards the C runtime expands;
 #   linux-i686   the 32-bit arithmetic of windows-x86, whose program Wine cannot always start,
 #                on Linux: the golden cases under qemu-i386, and the same SSE2 check;
 #   linux        the Debian package checked by lintian, then unit tests, golden cases and corpus,
