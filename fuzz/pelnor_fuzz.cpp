@@ -1,8 +1,8 @@
 // libFuzzer target: one file through the whole per-file sequence with -o, on the in-memory
-// platform. The input's last byte picks a fault (below 17: a failed or short write among the
-// first four or read among the first three, a refused canvas block, a failed create; anything
-// else: none) and the rest is the file. Afterwards every file must be closed and every block
-// freed.
+// platform. The input's last byte picks a fault from its low seven bits (below 17: a failed or
+// short write among the first four or read among the first three, a refused canvas block, a
+// failed create; anything else: none) and -s from its high bit; the rest is the file.
+// Afterwards every file must be closed and every block freed.
 //   cmake --preset sanitize && cmake --build --preset sanitize && ctest --preset sanitize -R fuzz
 #include <cstdio>
 #include <cstdlib>
@@ -18,7 +18,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
-  const unsigned fault = data[size - 1];
+  const unsigned fault = data[size - 1] & 0x7Fu;
+  pelnor::opt_search = data[size - 1] >> 7;
   pelnor::testing::MemoryPlatform platform;
   platform.files["f.jpg"].assign(data, data + size - 1);
   if (fault < 8) {

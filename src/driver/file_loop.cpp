@@ -30,9 +30,6 @@
 namespace pelnor {
 namespace {
 
-constexpr std::uint8_t kExifIdentifier[6] = {'E', 'x', 'i', 'f', 0, 0};
-constexpr std::uint32_t kTiffStart = 12;  // file offset of tiff_base
-
 // An IFD offset that no data read can contain: where the header's offset field itself is
 // missing, IFD0 is taken to lie beyond the data.
 constexpr std::uint32_t kOffsetBeyondData = UINT32_MAX;
@@ -60,20 +57,22 @@ const char* report_line(std::int32_t kind) {
 // point at another one.
 class InputRest final : public FileRest {
  public:
-  InputRest(Platform& platform, FileHandle file) : platform_(platform), file_(file) {}
+  InputRest(Platform& platform, FileHandle file, std::uint32_t tiff_position)
+      : platform_(platform), file_(file), tiff_position_(tiff_position) {}
 
   bool holds(std::uint64_t offset, std::uint64_t length) override {
     const std::int64_t size = platform_.file_size(file_);
-    return size >= 0 && kTiffStart + offset + length <= static_cast<std::uint64_t>(size);
+    return size >= 0 && tiff_position_ + offset + length <= static_cast<std::uint64_t>(size);
   }
 
   bool read(std::uint64_t offset, std::uint8_t* out, std::uint32_t size) override {
-    return platform_.read_at(file_, kTiffStart + offset, out, size) == size;
+    return platform_.read_at(file_, tiff_position_ + offset, out, size) == size;
   }
 
  private:
   Platform& platform_;
   FileHandle file_;
+  std::uint32_t tiff_position_;
 };
 
 // Closes the input file when its handling ends, on every path.
@@ -159,7 +158,7 @@ void thumbnail_stage(Session& session, const TiffData& tiff_base, std::uint32_t 
   platform.close(file);
 }
 
-Session::~Session() { PELNOR_UNPOISON(buffer, kHeadSize); }
+Session::~Session() { PELNOR_UNPOISON(buffer, kDataMax); }
 
 int process_file(Session& session, const char* name) {
   Platform& platform = session.platform;
@@ -170,25 +169,38 @@ int process_file(Session& session, const char* name) {
     print("`%s' open error\n", name);
     return kExitStopped;
   }
-  PELNOR_UNPOISON(session.buffer, kHeadSize);
-  const std::int64_t got = platform.read(input.handle(), session.buffer, kHeadSize);
+  PELNOR_UNPOISON(session.buffer, kDataMax);
+  std::int64_t got = platform.read(input.handle(), session.buffer, kHeadSize);
   if (got < 0) {  // a file that opens but cannot be read (a directory, say)
     print("`%s' open error\n", name);
     return kExitStopped;
   }
-  PELNOR_POISON(session.buffer + got, kHeadSize - static_cast<std::uint32_t>(got));
 
   // Only the bytes read from this file count; what an earlier file left in the buffer never
   // does.
-  const auto size = static_cast<std::uint32_t>(got);
-  if (size < kTiffStart || std::memcmp(session.buffer + 6, kExifIdentifier, 6) != 0) {
+  auto size = static_cast<std::uint32_t>(got);
+  ExifPlace place;
+  if (!(opt_search != 0 ? find_exif : exif_at_six)(session.buffer, size, &place)) {
+    PELNOR_POISON(session.buffer + size, kDataMax - size);
     print("Not also Exif file\n");
     return kExitStopped;
   }
-  // Only a file that filled the buffer can go on past it.
-  InputRest rest(platform, input.handle());
-  const TiffData tiff{session.buffer + kTiffStart, size - kTiffStart,
-                      size == kHeadSize ? &rest : nullptr};
+  // With -s, a segment that runs past the head is read to its end, or to the end of the file.
+  bool cut = size == kHeadSize;  // the file may go on past the data read
+  if (opt_search != 0 && cut && place.end > kHeadSize) {
+    got = platform.read(input.handle(), session.buffer + kHeadSize, place.end - kHeadSize);
+    if (got < 0) {
+      print("`%s' open error\n", name);
+      return kExitStopped;
+    }
+    size += static_cast<std::uint32_t>(got);
+    cut = size == place.end;
+  }
+  PELNOR_POISON(session.buffer + size, kDataMax - size);
+
+  InputRest rest(platform, input.handle(), place.tiff_position);
+  const TiffData tiff{session.buffer + place.tiff_position, size - place.tiff_position,
+                      place.tiff_position, cut ? &rest : nullptr};
 
   const int little_endian =
       tiff.contains(0, 2) ? byte_order_from_mark(tiff.base[0], tiff.base[1]) : -1;
@@ -228,10 +240,13 @@ int run(int argc, char** argv, Platform& platform) {
     return kExitHelp;
   }
   Session session(platform);
+  int exit_code = kExitOk;
   for (int i = 1; i < argc; ++i) {
-    if (process_file(session, argv[i]) != kExitOk) return kExitStopped;
+    if (process_file(session, argv[i]) == kExitOk) continue;
+    if (opt_keep_going == 0) return kExitStopped;
+    exit_code = kExitStopped;  // as make -k: the run goes on, its end tells
   }
-  return kExitOk;
+  return exit_code;
 }
 
 }  // namespace pelnor

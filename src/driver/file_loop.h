@@ -5,19 +5,18 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "tiff/exif_segment.h"
 #include "tiff/thumb_info.h"
 
 namespace pelnor {
 
 /// Exit codes of the process.
 inline constexpr int kExitOk = 0;
-/// A file could not be opened, lacks the Exif identifier, or has no IFD1.
+/// A file could not be opened, lacks the Exif identifier, or has no IFD1 (with -k: at least one
+/// file did), or standard output could not be written.
 inline constexpr int kExitStopped = 1;
 /// The help text was printed.
 inline constexpr int kExitHelp = 2;
-
-/// Bytes read from the head of each file.
-inline constexpr std::uint32_t kHeadSize = 32768;
 
 /// Bytes read and written at a time where a JPEG thumbnail runs past the head.
 inline constexpr std::uint32_t kCopyBlock = 65536;
@@ -29,7 +28,8 @@ struct Session {
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
   Platform& platform;
-  std::uint8_t buffer[kHeadSize];
+  /// The head of the file, and with -s the rest of its Exif segment.
+  std::uint8_t buffer[kDataMax];
   std::uint8_t copy_block[kCopyBlock];
   ThumbInfo thumb;
   std::string out_name;

@@ -7,13 +7,18 @@ namespace pelnor {
 extern int opt_output;
 /// Set by -h or -?: print the help text and read no file.
 extern int opt_help;
+/// Set by -s: find the Exif data wherever the JPEG keeps it, and read its segment whole.
+extern int opt_search;
+/// Set by -k: a file that would end the run is reported and the run goes on; the exit code
+/// still tells that one did.
+extern int opt_keep_going;
 
 /// Takes every option out of the argument vector, setting the flags above, and lowers `*argc`
 /// by one for each; afterwards argv[1] .. argv[*argc - 1] are file names and argv[*argc] is
 /// null. An unknown option is reported on standard error and dropped. Returns the new count.
 int parse_options(int* argc, char** argv);
 
-/// Prints the four lines of help text to standard output.
+/// Prints the help text to standard output.
 void print_help();
 
 }  // namespace pelnor

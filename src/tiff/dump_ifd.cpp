@@ -225,9 +225,9 @@ void dump_ifd(const TiffData& tiff_base, std::uint32_t ifd, int little_endian) {
     }
     TagEntry e;
     decode_entry(&e, tiff_base.at(raw_offset), little_endian);
-    const auto position = static_cast<std::uint32_t>(raw_offset + 12);  // file position
+    const auto position = static_cast<std::uint32_t>(raw_offset + tiff_base.position);
     print(kGenericLine, position, unsigned{e.tag}, int{e.tag}, type_name(e.type), int{e.type},
-          as_int(e.count), e.value, e.value + 12u);
+          as_int(e.count), e.value, e.value + tiff_base.position);
     print_tag(tiff_base, raw_offset, e, little_endian);
   }
 }

@@ -20,12 +20,14 @@ class FileRest {
   ~FileRest() = default;
 };
 
-/// Every offset in the TIFF structure counts from `base` (file byte 12). Only the `size` bytes
+/// Every offset in the TIFF structure counts from `base`, the TIFF header, which lies at file
+/// byte `position` (12 where the Exif segment comes first in the JPEG). Only the `size` bytes
 /// actually read from the current file may be interpreted; every reader asks `contains` before
 /// it touches a byte that an offset or count from the file places.
 struct TiffData {
   const std::uint8_t* base = nullptr;
   std::uint32_t size = 0;
+  std::uint32_t position = 12;
   /// The rest of the file, when there can be one (the read filled the whole buffer).
   FileRest* rest = nullptr;
 

@@ -32,7 +32,8 @@ struct MemoryPlatform final : Platform {
   int writes = 0;
   int allocs = 0;
   std::map<FileHandle, std::string> open;
-  std::map<FileHandle, Bytes> contents;  // what each input handle reads
+  std::map<FileHandle, Bytes> contents;           // what each input handle reads
+  std::map<FileHandle, std::uint64_t> positions;  // where its next read starts
   std::map<std::string, int> opens;
   struct Block {
     Bytes bytes;
@@ -51,7 +52,9 @@ struct MemoryPlatform final : Platform {
   }
 
   std::int64_t read(FileHandle file, void* buffer, std::uint32_t size) override {
-    return read_at(file, 0, buffer, size);
+    const std::int64_t n = read_at(file, positions[file], buffer, size);
+    if (n > 0) positions[file] += static_cast<std::uint64_t>(n);
+    return n;
   }
 
   std::int64_t read_at(FileHandle file, std::uint64_t position, void* buffer,
@@ -94,6 +97,7 @@ struct MemoryPlatform final : Platform {
   void close(FileHandle file) override {
     if (open.erase(file) == 0) std::abort();  // closed twice, or never opened
     contents.erase(file);
+    positions.erase(file);
   }
 
   MemHandle mem_alloc(std::size_t size) override {
