@@ -2,7 +2,7 @@
 """Checks pelnor over the real-camera corpus: what it decides for each file against MANIFEST.tsv
 (views), the thumbnails it writes against exiftool and libtiff (thumbnails), or what its dump
 decodes against exiftool (tags). Exit code 0: all agree, 1: a disagreement, 77: no corpus or tool."""
-import argparse, collections, csv, json, os, re, shutil, struct, subprocess, sys, tempfile
+import argparse, csv, json, os, re, shutil, struct, subprocess, sys, tempfile
 
 # The last line of a run with -o: a thumbnail is whole after "done" and empty after a write error.
 DONE, WRITE_ERROR = "done[%s]", "File Write error for [%s]"
@@ -47,8 +47,7 @@ def run(pelnor, path, tmp, with_o):  # in a directory of its own: (dir, rc, stdo
     return d, r.returncode, r.stdout.decode("latin-1"), r.stderr, sorted(set(os.listdir(d)) - {name})
 
 
-def exif(paths):  # exiftool's values as text: {file name: {(IFD0 or IFD1, tag id): value}}, and
-    # its warning as ("Exif", "Warning")
+def exif(paths):  # {file name: {(IFD0 or IFD1, tag id) or ("Exif", "Warning"): value as text}}
     args = ["exiftool", "-j", "-n", "-G1", "-a", "-D", "-IFD0:all", "-IFD1:all", "-ExifTool:Warning"]
     out = subprocess.run(args + paths, capture_output=True).stdout or "[]"
     return {os.path.basename(doc.pop("SourceFile")): {(k[:4], int(i) if i.isdigit() else i): str(v["val"])
@@ -136,8 +135,7 @@ def thumbnails(rows, runs, corpus, tmp):
             for view, last in [outcome(r)] if last == DONE and view in KINDS}
     faults.extend(f"{n}: thumbnail {kinds.get(n, 'not written')}, {want.get(n, 'none')} expected"
                   for n in sorted(set(kinds) | set(want)) if kinds.get(n) != want.get(n))
-    counts = collections.Counter(kinds.values())
-    return "thumbnails: " + ", ".join(f"{counts[k]} {k}" for k in KINDS + ("not compared",))
+    return "thumbnails: " + ", ".join(f"{[*kinds.values()].count(k)} {k}" for k in KINDS + ("not compared",))
 
 
 def agrees(m, val, head, decoded):  # None: not comparable
