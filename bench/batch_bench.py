@@ -2,8 +2,9 @@
 """Batch benchmark of pelnor against the system-call floor and other Exif tools.
 
 Makes a batch of N copies of sample and real camera files, then measures in one run, side by
-side: pelnor dumping the batch and extracting every thumbnail (-o), the floor program doing only
-the system calls the job needs, and exiv2, jhead and exiftool doing the same jobs. Every program
+side: pelnor dumping the batch and extracting every thumbnail (-o), the same with -s -k (the Exif
+segment searched for and read whole, the run kept going), the floor program doing only the system
+calls the job needs, and exiv2, jhead and exiftool doing the same jobs. Every program
 gets the same file list through the same xargs, many files per invocation. Wall time, CPU time
 (user + sys of the whole process tree) and peak resident memory come from wait4. It also counts
 the system calls per file (strace) and shows how time and memory grow with the number of files.
@@ -97,7 +98,8 @@ def collect_sources(samples, corpus):
 
 def probe_sources(pelnor, sources, work):
     """Runs pelnor on each source alone. Keeps the ones it goes through with exit code 0 in both
-    modes, with how much each prints and which thumbnail file it writes."""
+    modes, with how much each prints and which thumbnail file it writes; of the others, notes
+    whether pelnor -s goes through them."""
     probe = os.path.join(work, "probe")
     os.makedirs(probe)
     kept, dropped = [], []
@@ -115,6 +117,12 @@ def probe_sources(pelnor, sources, work):
         if suffix == ".thumb.jpg" and offsets:
             thumb_at = int(offsets[-1]) + 12  # the last one, in IFD1; a TIFF offset
         past = thumb_at + thumb_bytes > 32768
+        # With -s a file whose Exif segment, from the identifier at offset 6, runs past the head
+        # costs one more read: the segment's length is in bytes 4 and 5.
+        with open(path, "rb") as f:
+            start = f.read(12)
+        segment_past = (os.path.getsize(path) >= HEAD_SIZE and start[6:12] == b"Exif\0\0"
+                        and 4 + (start[4] << 8 | start[5]) > HEAD_SIZE)
         jhead_ok = False
         if shutil.which("jhead"):
             jhead = subprocess.run(["jhead", "-st", "&i.jhead.jpg", name], cwd=probe,
@@ -125,9 +133,11 @@ def probe_sources(pelnor, sources, work):
                 "key": key, "path": path, "dump_bytes": len(dump.stdout),
                 "extract_bytes": len(extract.stdout), "suffix": suffix + ("+past" if past else ""),
                 "thumb_bytes": thumb_bytes, "thumb_at": thumb_at, "size": os.path.getsize(path),
+                "segment_past": segment_past,
             })
         else:
-            dropped.append((key, dump.returncode))
+            search = subprocess.run([pelnor, "-s", name], cwd=probe, capture_output=True)
+            dropped.append((key, dump.returncode, search.returncode))
     # The probe directory stays until the end: see clean_outputs for why nothing is deleted.
     return kept, dropped
 
@@ -296,6 +306,13 @@ def run_all(args, n, work):
     out.append(f"- Left out: {len(dropped)} candidate files on which pelnor ends its run with "
                f"exit code 1 (no Exif identifier at offset 6, no IFD1): the batch holds only "
                f"files it goes through, so one invocation handles all the names it is given.")
+    searched = sum(1 for d in dropped if d[2] == 0)
+    segment_past = sum(1 for i in range(n) if kept[i % len(kept)]["segment_past"])
+    out.append(f"- `pelnor -s -k` runs on the same batch, so that its rows compare with the "
+               f"default ones file for file; {searched} of the {len(dropped)} left-out files are "
+               f"ones `pelnor -s` goes through, and they stay out for both. {segment_past} of "
+               f"the {n} files have an Exif segment that runs past the first 32 KB, which -s "
+               f"reads to its end.")
     out.append(f"- Thumbnails written by `pelnor -o`: "
                f"{kinds.get('.thumb.jpg', 0) + kinds.get('.thumb.jpg+past', 0)} JPEG (of them "
                f"{kinds.get('.thumb.jpg+past', 0)} running past the first 32 KB), "
@@ -323,10 +340,12 @@ def run_all(args, n, work):
     full, peer, jh = (list_all, n), (list_peer, peer_n), (list_jhead, len(jhead_names))
     progs = [
         ("dump", "pelnor", [pelnor], *full),
+        ("dump", "pelnor -s -k", [pelnor, "-s", "-k"], *full),
         ("dump", "floor", [floor, "-p", plan], *full),
         ("dump", "exiv2 -pa", ["exiv2", "-pa"], *full),
         ("dump", "exiftool -IFD0:all -IFD1:all", ["exiftool", "-IFD0:all", "-IFD1:all"], *peer),
         ("extract", "pelnor -o", [pelnor, "-o"], *full),
+        ("extract", "pelnor -s -k -o", [pelnor, "-s", "-k", "-o"], *full),
         ("extract", "floor -o", [floor, "-o", "-p", plan], *full),
         ("extract", "exiv2 -et", ["exiv2", "-et"], *full),
         ("extract", "jhead -st", ["jhead", "-st", "&i.jhead.jpg"], *full),
@@ -385,9 +404,11 @@ def run_all(args, n, work):
                        f"{fmt_s(cpu)} | {rss:.1f} | {ratio(wall, base[0])} | "
                        f"{ratio(cpu, base[1])} | {ratio(rss, base[2])} |")
     out.append("")
-    for mode, p, f in (("dump", "pelnor", "floor"), ("extract", "pelnor -o", "floor -o")):
+    for mode, p, f in (("dump", "pelnor", "floor"), ("extract", "pelnor -o", "floor -o"),
+                       ("dump", "pelnor -s -k", "floor"),
+                       ("extract", "pelnor -s -k -o", "floor -o")):
         if p in summary and f in summary:
-            out.append(f"- {mode}: pelnor / floor = {summary[p][0] / summary[f][0]:.2f}x wall, "
+            out.append(f"- {mode}: {p} / {f} = {summary[p][0] / summary[f][0]:.2f}x wall, "
                        f"{summary[p][1] / summary[f][1]:.2f}x CPU (target: within 1.15x)")
     out.append("")
 
@@ -427,14 +448,23 @@ def run_all(args, n, work):
         out.append("| program | calls per file | writes to stdout (whole run) | mean stdout write bytes |")
         out.append("|---|---|---:|---:|")
         suffix_of = {x["key"]: x["suffix"] for x in kept}
+        segment_past_of = {x["key"]: x["segment_past"] for x in kept}
         examples = {}
-        for label, argv in growth:
+        traced = growth + [("pelnor -s -k", [pelnor, "-s", "-k"]),
+                           ("pelnor -s -k -o", [pelnor, "-s", "-k", "-o"])]
+        for label, argv in traced:
             per, writes, lines = per_file_calls(lambda ns, a=argv: a + ns, names[:k], batch,
                                                 work, label.replace(" ", ""), clean)
             calls = ", ".join(f"{name} {v:.2f}" for name, v in sorted(per.items()))
             mean = sum(writes) / len(writes) if writes else 0
             out.append(f"| `{label}` | {calls} | {len(writes)} | {mean:.0f} |")
-            if label.startswith("pelnor"):
+            if label.startswith("pelnor -s"):
+                # A file whose Exif segment runs past the head: the one read -s adds.
+                idx = next((i for i in range(k // 2, k - 1)
+                            if segment_past_of[names[i].split("-", 1)[1]]), None)
+                if idx is not None:
+                    examples[(label, "segment")] = (names[idx], calls_for_file(lines, names, idx))
+            elif label.startswith("pelnor"):
                 # One file of each kind from the middle of the batch.
                 wanted = (["-", ".thumb.jpg+past"] if label == "pelnor" else
                           [".thumb.jpg", ".thumb.jpg+past", ".thumb.bmp"])
@@ -446,7 +476,9 @@ def run_all(args, n, work):
         out.append("")
         for (label, suffix), (name, sample) in examples.items():
             what = {"-": "no thumbnail written", ".thumb.jpg+past": "a JPEG thumbnail past the "
-                    "first 32 KB" + (", written" if "-o" in label else "")}.get(suffix, f"writes {suffix}")
+                    "first 32 KB" + (", written" if "-o" in label else ""),
+                    "segment": "an Exif segment past the first 32 KB"}.get(suffix,
+                                                                         f"writes {suffix}")
             out.append(f"`{label}` on one file ({what}):\n")
             out.append("```")
             out.extend(sample)
