@@ -99,15 +99,23 @@ class Win32Platform final : public Platform {
 
   std::int64_t read_at(FileHandle file, std::uint64_t position, void* buffer,
                        std::uint32_t size) override {
-    // A synchronous handle reads at the offset an OVERLAPPED record gives and waits for it.
-    OVERLAPPED at{};
-    at.Offset = static_cast<DWORD>(position);
-    at.OffsetHigh = static_cast<DWORD>(position >> 32);
-    DWORD got = 0;
-    if (!::ReadFile(to_handle(file), buffer, size, &got, &at)) {
-      return ::GetLastError() == ERROR_HANDLE_EOF ? 0 : -1;
+    // A synchronous handle reads at the offset an OVERLAPPED record gives and waits for it; a
+    // network share may stop short of the block, so go on until it is full or the file ends.
+    auto* p = static_cast<char*>(buffer);
+    std::uint32_t done = 0;
+    while (done < size) {
+      OVERLAPPED at{};
+      at.Offset = static_cast<DWORD>(position + done);
+      at.OffsetHigh = static_cast<DWORD>((position + done) >> 32);
+      DWORD got = 0;
+      if (!::ReadFile(to_handle(file), p + done, size - done, &got, &at)) {
+        if (::GetLastError() == ERROR_HANDLE_EOF) break;
+        return -1;
+      }
+      if (got == 0) break;
+      done += got;
     }
-    return got;
+    return done;
   }
 
   std::int64_t file_size(FileHandle file) override {
