@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """Checks pelnor over the real-camera corpus: what it decides for each file against MANIFEST.tsv
 (views), the thumbnails it writes against exiftool and libtiff (thumbnails), or what its dump
-decodes against exiftool (tags). Exit code 0: all agree, 1: a disagreement, 77: no corpus or tool."""
+decodes against exiftool (tags). With --search the tool runs with -s -k, and every thumbnail the
+manifest names must be written and agree. Exit code 0: all agree, 1: a disagreement, 77: no corpus
+or tool."""
 import argparse, csv, json, os, re, shutil, struct, subprocess, sys, tempfile
 
 # The last line of a run with -o: a thumbnail is whole after "done" and empty after a write error.
@@ -37,13 +39,20 @@ DECODED = set(LINES) | {258, 282, 283, 529, 532}  # the tags that print no text
 GENERIC = re.compile(r"^ *(0x[0-9a-f]+):Tag=\S+\[(\d+)\] Type=\w+\[(\d+)\] Num=(-?\d+) "
                      r"offset=(0x[0-9a-f]+|0)\[.*\n", re.M)
 TIFF_AT = 12  # file position of the TIFF header; exiftool gives offsets as file positions
-faults = []
+faults, SEARCH = [], []
+
+
+def tiff_at(data):  # file position of the TIFF header: 12, or after the first APP1 Exif identifier
+    at = 6 if data[6:12] == b"Exif\0\0" else data.find(b"\xff\xe1") + 4
+    while data[at:at + 6] != b"Exif\0\0" and at > 3:
+        at = data.find(b"\xff\xe1", at) + 4
+    return at + 6
 
 
 def run(pelnor, path, tmp, with_o):  # in a directory of its own: (dir, rc, stdout, stderr, new files)
     d, name = tempfile.mkdtemp(dir=tmp), os.path.basename(path)
     os.symlink(path, os.path.join(d, name))
-    r = subprocess.run([os.path.abspath(pelnor)] + ["-o"] * with_o + [name], cwd=d, capture_output=True)
+    r = subprocess.run([os.path.abspath(pelnor)] + ["-o"] * with_o + SEARCH + [name], cwd=d, capture_output=True)
     return d, r.returncode, r.stdout.decode("latin-1"), r.stderr, sorted(set(os.listdir(d)) - {name})
 
 
@@ -56,6 +65,8 @@ def exif(paths):  # {file name: {(IFD0 or IFD1, tag id) or ("Exif", "Warning"): 
 
 
 def outcome(row):  # (what the tool decides, the last line of its run with -o)
+    if SEARCH:  # -s finds the thumbnail wherever the file keeps it
+        return row["thumb_kind"], DONE
     return OUTCOME.get(row["category"], (row["pelnor_view"], DONE))
 
 
@@ -90,7 +101,8 @@ def bmp(path, data, ifd1, tmp):  # what is wrong with a .thumb.bmp, or None
         at = int(ifd1[273].split()[0])
         return None if ours == tiff[at:at + 3 * w * h] else "RGB pixels differ from the strip"
     # libtiff decodes the TIFF block once its first-IFD offset points at IFD1.
-    t, e = bytearray(tiff[TIFF_AT:]), "<" if tiff[TIFF_AT] == ord("I") else ">"
+    t = bytearray(tiff[tiff_at(tiff):])
+    e = "<" if t[0] == ord("I") else ">"
     ifd0 = struct.unpack_from(e + "I", t, 4)[0]
     t[4:8] = t[ifd0 + 2 + 12 * struct.unpack_from(e + "H", t, ifd0)[0]:][:4]
     strip = os.path.join(tmp, os.path.basename(path) + ".tif")
@@ -112,7 +124,7 @@ def thumbnails(rows, runs, corpus, tmp):
     os.makedirs(ref, exist_ok=True)
     for name in [n for n in done if done[n].endswith("jpg") and not os.path.exists(f"{ref}/{n}")]:
         # exiftool refuses some files as JPEG; their TIFF block alone it reads.
-        open(f"{tmp}/{name}.tif", "wb").write(open(f"{corpus}/{name}", "rb").read()[TIFF_AT:])
+        open(f"{tmp}/{name}.tif", "wb").write((lambda d: d[tiff_at(d):])(open(f"{corpus}/{name}", "rb").read()))
         with open(f"{ref}/{name}", "wb") as out:
             subprocess.run(["exiftool", "-q", "-q", "-b", "-ThumbnailImage", f"{tmp}/{name}.tif"], stdout=out)
         if os.path.getsize(f"{ref}/{name}") == 0:
@@ -184,7 +196,9 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     for option, choices in (("--pelnor", None), ("--corpus", None), ("--check", TOOLS)):
         parser.add_argument(option, required=True, choices=choices)
+    parser.add_argument("--search", action="store_true")
     args = parser.parse_args()
+    SEARCH.extend(["-s", "-k"] * args.search)
     corpus, missing = os.path.abspath(args.corpus), [t for t in TOOLS[args.check] if not shutil.which(t)]
     if missing or not os.path.isfile(f"{corpus}/MANIFEST.tsv"):
         print(f"SKIPPED: {' '.join(missing) or 'MANIFEST.tsv'} not found")
