@@ -116,37 +116,26 @@ void format(Sink& sink, const char* format, va_list args) {
       continue;
     }
     const char* const conversion = ++p;
+    const bool alternate = *p == '#';
+    if (alternate) ++p;
+    // A negative width from '*' left-aligns the field in its magnitude.
     bool left = false;
-    bool alternate = false;
-    for (;; ++p) {
-      if (*p == '-') {
-        left = true;
-      } else if (*p == '#') {
-        alternate = true;
-      } else {
-        break;
-      }
-    }
-    // A negative width from '*' means the '-' flag and its magnitude.
     long long width = 0;
     if (*p == '*') {
       const int w = va_arg(args, int);
-      if (w < 0) left = true;
+      left = w < 0;
       width = w < 0 ? -static_cast<long long>(w) : w;
       ++p;
     } else {
       while (is_digit(*p)) width = width * 10 + (*p++ - '0');
     }
-    int precision = -1;  // none
+    int precision = -1;  // none; "." alone is 0
     if (*p == '.') {
-      ++p;
-      if (*p == '*') {
+      precision = 0;
+      if (*++p == '*') {
         const int given = va_arg(args, int);
         precision = given < 0 ? -1 : given;  // a negative precision counts as none
         ++p;
-      } else {
-        precision = 0;
-        while (is_digit(*p)) precision = precision * 10 + (*p++ - '0');
       }
     }
     const auto field = static_cast<std::size_t>(width);
@@ -191,9 +180,6 @@ void format(Sink& sink, const char* format, va_list args) {
         if (left) sink.fill(' ', blanks);
         break;
       }
-      case '%':
-        sink.put("%", 1);
-        break;
       default:  // not a conversion the tool's texts use: shown as it stands
         p = conversion;
         sink.put("%", 1);

@@ -11,9 +11,10 @@
 
 namespace pelnor {
 
-/// Like std::printf(format, ...) to standard output for the conversions d, u, x (32-bit
-/// arguments), s and %%, with the flags '-' and '#', a field width and a precision, each as
-/// digits or '*'. Any other conversion is printed as it stands and takes no argument.
+/// Like std::printf(format, ...) to standard output for what the tool's texts use: the
+/// conversions d, u, x (32-bit arguments) and s, the flag '#', a field width as digits or '*'
+/// (negative: left-aligned), and a precision as '*' or '.' alone (0). Anything else is printed
+/// as it stands and takes no argument.
 void print(const char* format, ...)
 #if defined(__GNUC__)
     __attribute__((format(printf, 1, 2)))
