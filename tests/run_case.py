@@ -11,14 +11,7 @@ to /dev/full, `closed` to no descriptor at all. The build date in the help text 
 --crlf expects CR LF line ends (the Windows console's text mode). --record stores what the run
 gave as the case's expectation, which is then checked by hand before it is committed.
 """
-import argparse
-import difflib
-import os
-import re
-import shutil
-import subprocess
-import sys
-import tempfile
+import argparse, difflib, os, re, shutil, subprocess, sys, tempfile
 from pathlib import Path
 
 

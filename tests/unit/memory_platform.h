@@ -28,9 +28,7 @@ struct MemoryPlatform final : Platform {
   int fail_write = -1;  // index of the write
   Fault write_fault = kFail;
   int fail_alloc = -1;  // index of the allocation
-  int reads = 0;
-  int writes = 0;
-  int allocs = 0;
+  int reads = 0, writes = 0, allocs = 0;
   std::map<FileHandle, std::string> open;
   std::map<FileHandle, Bytes> contents;           // what each input handle reads
   std::map<FileHandle, std::uint64_t> positions;  // where its next read starts

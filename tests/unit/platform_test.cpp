@@ -9,32 +9,23 @@
 #include <thread>
 #include <vector>
 
-namespace pelnor {
-namespace {
-
 TEST(SystemPlatform, ReadGoesOnAfterShortReadsUntilTheEnd) {
   int ends[2];
   ASSERT_EQ(::pipe(ends), 0);
-  std::vector<char> sent(40000);
+  std::vector<char> sent(40000), got(32768);
   for (std::size_t i = 0; i < sent.size(); ++i) sent[i] = static_cast<char>(i * 7);
-  // Three pieces with pauses between them, so that each read finds only part of the bytes.
-  std::thread writer([&] {
-    const std::size_t bounds[] = {0, 100, 20000, sent.size()};
-    for (int i = 0; i < 3; ++i) {
-      const auto n = static_cast<ssize_t>(bounds[i + 1] - bounds[i]);
-      EXPECT_EQ(::write(ends[1], sent.data() + bounds[i], static_cast<std::size_t>(n)), n);
+  std::thread writer([&] {  // three pieces, a pause after each
+    std::size_t from = 0;
+    for (std::size_t to : {100, 20000, 40000}) {
+      EXPECT_EQ(::write(ends[1], &sent[from], to - from), static_cast<ssize_t>(to - from));
       std::this_thread::sleep_for(std::chrono::milliseconds(30));
+      from = to;
     }
     ::close(ends[1]);
   });
-  std::vector<char> got(32768);
-  EXPECT_EQ(system_platform().read(ends[0], got.data(), 32768), 32768);
+  EXPECT_EQ(pelnor::system_platform().read(ends[0], got.data(), 32768), 32768);
   EXPECT_TRUE(std::equal(got.begin(), got.end(), sent.begin()));
-  // Then the rest, which the end of the pipe cuts short.
-  EXPECT_EQ(system_platform().read(ends[0], got.data(), 32768), 40000 - 32768);
+  EXPECT_EQ(pelnor::system_platform().read(ends[0], got.data(), 32768), 40000 - 32768);
   writer.join();
   ::close(ends[0]);
 }
-
-}  // namespace
-}  // namespace pelnor
