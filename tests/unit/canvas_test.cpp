@@ -1,12 +1,11 @@
 // The canvas contract: what the strip conversion relies on, and what the tool itself never
 // exercises from the command line (get_pixel, refused formats and sizes). The record, the info
 // header and the blocks given back are held by the golden bitmaps and the fault table.
-#include "bitmap/dib_image.h"
-
 #include <gtest/gtest.h>
 
 #include <cstring>
 
+#include "bitmap/dib_image.h"
 #include "memory_platform.h"
 
 namespace pelnor {
@@ -19,10 +18,10 @@ TEST(Canvas, RefusedRequests) {
   MemoryPlatform platform;
   const struct {
     int width, height, bit_count, fail_alloc, result;
-  } refused[] = {{2, 2, 8, -1, DIB_BAD_FORMAT},          {2, 2, 32, -1, DIB_BAD_FORMAT},
-                 {-1, 2, 24, -1, DIB_BAD_SIZE},          {2, -1, 24, -1, DIB_BAD_SIZE},
-                 {0x2AAAAAAA, 1, 24, -1, DIB_BAD_SIZE},  {0x10000, 0x10000, 24, -1, DIB_BAD_SIZE},
-                 {2, 2, 24, 0, DIB_NO_MEMORY},           {2, 2, 24, 1, DIB_NO_MEMORY}};
+  } refused[] = {{2, 2, 8, -1, DIB_BAD_FORMAT},         {2, 2, 32, -1, DIB_BAD_FORMAT},
+                 {-1, 2, 24, -1, DIB_BAD_SIZE},         {2, -1, 24, -1, DIB_BAD_SIZE},
+                 {0x2AAAAAAA, 1, 24, -1, DIB_BAD_SIZE}, {0x10000, 0x10000, 24, -1, DIB_BAD_SIZE},
+                 {2, 2, 24, 0, DIB_NO_MEMORY},          {2, 2, 24, 1, DIB_NO_MEMORY}};
   for (const auto& r : refused) {
     SCOPED_TRACE(::testing::Message() << r.width << "x" << r.height << " fail " << r.fail_alloc);
     platform.fail_alloc = platform.allocs + r.fail_alloc;
@@ -40,6 +39,7 @@ TEST(Canvas, PixelOperations) {
   DibImage img;
   ASSERT_EQ(dib_create(&img, 3, 3, 24, 0, 0, platform), DIB_OK);
   EXPECT_EQ(platform.blocks.at(img.bits_handle)->bytes, testing::Bytes(36, 0));
+  EXPECT_EQ(std::pair(img.header->biXPelsPerMeter, img.header->biYPelsPerMeter), std::pair(72, 72));
   img.set_pixel(&img, 0, 0, 0x112233FF);  // bits 0-7 carry nothing
   EXPECT_EQ(testing::Bytes(img.bits, img.bits + 3), (testing::Bytes{0x33, 0x22, 0x11}));
   EXPECT_EQ(img.get_pixel(&img, 0, 0), 0x11223300u);
