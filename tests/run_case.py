@@ -1,15 +1,10 @@
 #!/usr/bin/env python3
-"""Runs one golden case and compares it byte for byte.
+"""Runs one golden case and compares it byte for byte (the layout of a case: cases/README.md).
 
     run_case.py [--crlf] [--record] [--timeout S] CASE TOOL [TOOL_ARG...]
 
-A case is a directory: `args`, the command line after the program name, one argument per line;
-`in/`, the files the run starts with (a directory holds a `.keep` file); `stdout`; and where they
-are not empty or 0, `stderr` and `status`. `out/` holds every file the run must create or change;
-any other file must be left as it was. A `stdout-to` file sends standard output elsewhere: `full`
-to /dev/full, `closed` to no descriptor at all. The build date in the help text is compared as "<date>".
 --crlf expects CR LF line ends (the Windows console's text mode). --record stores what the run
-gave as the case's expectation, which is then checked by hand before it is committed.
+gave as the case's expectation, to be checked by hand before it is committed.
 """
 import argparse, difflib, os, re, shutil, subprocess, sys, tempfile
 from pathlib import Path

@@ -1,6 +1,5 @@
-// The canvas contract: what the strip conversion relies on, and what the tool itself never
-// exercises from the command line (get_pixel, refused formats and sizes). The record, the info
-// header and the blocks given back are held by the golden bitmaps and the fault table.
+// The canvas contract the tool never exercises from the command line: get_pixel, refused formats
+// and sizes. The record, the header and the blocks given back are held by the golden cases.
 #include <gtest/gtest.h>
 
 #include <cstring>

@@ -1,9 +1,7 @@
-// What only a fake system can do to the tool: fail or cut short any read of the input past its
-// head and any write of a thumbnail, refuse either block of the canvas, take an input name of
-// any length. On every path each file is closed and each block freed, and the thumbnail file
-// holds exactly what was written before the failure, or nothing where a JPEG stream copied past
-// the head failed. The input is opened once: its name, opened again, would give other bytes.
-// The inputs and whole thumbnails are those of the golden cases.
+// What only a fake system does: fail or cut short reads past the head and thumbnail writes, refuse
+// a canvas block, take names of any length, give other bytes to a name opened twice. Every file
+// is closed, every block freed, and a thumbnail holds what was written before the failure (a
+// JPEG stream copied past the head: nothing). Inputs and thumbnails are the golden cases'.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -123,6 +121,20 @@ TEST(Faults, InputNamesOfAnyLength) {
   const std::string out = extract(platform, name.c_str());
   EXPECT_TRUE(out.ends_with("done[" + name + ".thumb.jpg]\n"));
   EXPECT_EQ(platform.files.at(name + ".thumb.jpg"), case_file(kJpegOut));
+}
+
+// With -s, a failed read of the rest of an Exif segment is a file that cannot be read.
+TEST(Faults, ReadOfTheRestOfTheSegment) {
+  MemoryPlatform platform;
+  platform.files["t.jpg"] = case_file("search-at-six/in/blocks-mm.jpg");
+  platform.fail_read = 1;
+  opt_search = 1;
+  Session session(platform);
+  ::testing::internal::CaptureStdout();
+  EXPECT_EQ(process_file(session, "t.jpg"), kExitStopped);
+  EXPECT_EQ(::testing::internal::GetCapturedStdout(), "`t.jpg' open error\n");
+  EXPECT_TRUE(platform.open.empty());
+  opt_search = 0;
 }
 
 }  // namespace

@@ -1,8 +1,6 @@
-// An in-memory platform for the unit tests and the fuzzer: files live in a map, and the n-th
-// read, write or allocation can be made to fail. Open files and live blocks are kept, so that a
-// test can check that every path gives back what it took. A name opened a second time gives
-// other bytes, as if the file had been replaced in between: whatever is read past the head must
-// come through the first handle.
+// An in-memory platform for the unit tests and the fuzzer: files in a map, the n-th read, write
+// or allocation made to fail, open files and live blocks kept to be checked. A name opened again
+// gives other bytes, as a file replaced in between: all past the head comes through one handle.
 #pragma once
 
 #include <algorithm>
@@ -23,10 +21,8 @@ struct MemoryPlatform final : Platform {
 
   std::map<std::string, Bytes> files;
   bool fail_create = false;
-  int fail_read = -1;  // index of the read, counted over the platform's life
-  Fault read_fault = kFail;
-  int fail_write = -1;  // index of the write
-  Fault write_fault = kFail;
+  int fail_read = -1, fail_write = -1;  // index of the read or write, over the platform's life
+  Fault read_fault = kFail, write_fault = kFail;
   int fail_alloc = -1;  // index of the allocation
   int reads = 0, writes = 0, allocs = 0;
   std::map<FileHandle, std::string> open;

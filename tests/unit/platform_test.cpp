@@ -1,5 +1,4 @@
-// The system platform's head read: a pipe, or a network or FUSE file system, hands the bytes over
-// in pieces, and the dump must be that of the whole file all the same.
+// The head read over a pipe (or a network file system) that hands the bytes over in pieces.
 #include "platform/platform.h"
 
 #include <gtest/gtest.h>

@@ -1,13 +1,13 @@
 // The formatter must give exactly what the C library's printf gives for the text fields of the
 // tool, every width and precision an entry can give; std::snprintf is the oracle. The numbers,
 // extremes included, are held by the golden dumps.
+#include "text/print.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdarg>
 #include <cstdio>
 #include <string>
-
-#include "text/print.h"
 
 namespace pelnor {
 namespace {
