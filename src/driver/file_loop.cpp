@@ -38,6 +38,8 @@ constexpr std::uint32_t kOffsetBeyondData = UINT32_MAX;
 // purpose and must not be corrected.
 constexpr char kCreatingLine[] = "Createing thumbnail file[%s]...\n";
 constexpr char kUnknownByteOrder[] = "Endian do not deside\n\n";
+// A file that cannot be opened, or whose head or Exif segment cannot be read.
+constexpr char kOpenError[] = "`%s' open error\n";
 
 const char* report_line(std::int32_t kind) {
   switch (kind) {
@@ -166,13 +168,13 @@ int process_file(Session& session, const char* name) {
   // read through the same handle, never by opening the name again.
   const OpenInput input(platform, name);
   if (input.handle() == kInvalidFile) {
-    print("`%s' open error\n", name);
+    print(kOpenError, name);
     return kExitStopped;
   }
   PELNOR_UNPOISON(session.buffer, kDataMax);
   std::int64_t got = platform.read(input.handle(), session.buffer, kHeadSize);
   if (got < 0) {  // a file that opens but cannot be read (a directory, say)
-    print("`%s' open error\n", name);
+    print(kOpenError, name);
     return kExitStopped;
   }
 
@@ -190,7 +192,7 @@ int process_file(Session& session, const char* name) {
   if (opt_search != 0 && cut && place.end > kHeadSize) {
     got = platform.read(input.handle(), session.buffer + kHeadSize, place.end - kHeadSize);
     if (got < 0) {
-      print("`%s' open error\n", name);
+      print(kOpenError, name);
       return kExitStopped;
     }
     size += static_cast<std::uint32_t>(got);

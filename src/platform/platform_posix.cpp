@@ -12,6 +12,22 @@
 namespace pelnor {
 namespace {
 
+// Calls `once(p, n, done)`, one read of n bytes into p after `done` bytes, until `size` bytes
+// are in or it reads nothing. Returns the count read, or -1 when a read failed.
+template <typename Once>
+std::int64_t fill(void* buffer, std::uint32_t size, Once once) {
+  auto* p = static_cast<char*>(buffer);
+  std::uint32_t done = 0;
+  while (done < size) {
+    const ssize_t n = once(p + done, size - done, done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return -1;
+    if (n == 0) break;
+    done += static_cast<std::uint32_t>(n);
+  }
+  return done;
+}
+
 class PosixPlatform final : public Platform {
  public:
   FileHandle open_read(const char* name) override {
@@ -22,33 +38,19 @@ class PosixPlatform final : public Platform {
     return fd < 0 ? kInvalidFile : fd;
   }
 
+  // A pipe, a FUSE or network file system may hand over fewer bytes than asked: both reads go
+  // on until the block is full or the file ends.
   std::int64_t read(FileHandle file, void* buffer, std::uint32_t size) override {
-    auto* p = static_cast<char*>(buffer);
-    std::uint32_t done = 0;
-    while (done < size) {
-      const ssize_t n = ::read(static_cast<int>(file), p + done, size - done);
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) return -1;
-      if (n == 0) break;
-      done += static_cast<std::uint32_t>(n);
-    }
-    return done;
+    return fill(buffer, size, [file](char* p, std::uint32_t n, std::uint32_t) {
+      return ::read(static_cast<int>(file), p, n);
+    });
   }
 
   std::int64_t read_at(FileHandle file, std::uint64_t position, void* buffer,
                        std::uint32_t size) override {
-    // pread may stop short of the block; go on until it is full or the file ends.
-    auto* p = static_cast<char*>(buffer);
-    std::uint32_t done = 0;
-    while (done < size) {
-      const ssize_t n = ::pread(static_cast<int>(file), p + done, size - done,
-                                static_cast<off_t>(position + done));
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) return -1;
-      if (n == 0) break;
-      done += static_cast<std::uint32_t>(n);
-    }
-    return done;
+    return fill(buffer, size, [file, position](char* p, std::uint32_t n, std::uint32_t done) {
+      return ::pread(static_cast<int>(file), p, n, static_cast<off_t>(position + done));
+    });
   }
 
   std::int64_t file_size(FileHandle file) override {

@@ -71,6 +71,22 @@ HANDLE create_file(const char* name, DWORD access, DWORD share, DWORD dispositio
   return ::CreateFileW(path.c_str(), access, share, nullptr, disposition, attributes, nullptr);
 }
 
+// Calls `once(p, n, &got, done)`, one read of n bytes into p after `done` bytes, which reports
+// failure as false and the end of the file as 0 bytes got (a reported end is taken as 0 bytes),
+// until `size` bytes are in or it reads nothing. Returns the count read, or -1 on failure.
+template <typename Once>
+std::int64_t fill(void* buffer, std::uint32_t size, Once once) {
+  auto* p = static_cast<char*>(buffer);
+  std::uint32_t done = 0;
+  while (done < size) {
+    DWORD got = 0;
+    if (!once(p + done, size - done, &got, done)) return -1;
+    if (got == 0) break;
+    done += got;
+  }
+  return done;
+}
+
 class Win32Platform final : public Platform {
  public:
   // Names are passed to the ANSI entry points as they stand. The application manifest sets the
@@ -81,41 +97,25 @@ class Win32Platform final : public Platform {
     return to_file(create_file(name, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, 0));
   }
 
+  // A pipe, a network share may hand over fewer bytes than asked: both reads go on until the
+  // block is full or the file ends.
   std::int64_t read(FileHandle file, void* buffer, std::uint32_t size) override {
-    // A pipe or a network file may give fewer bytes than asked; 0 bytes is the end.
-    auto* p = static_cast<char*>(buffer);
-    std::uint32_t done = 0;
-    while (done < size) {
-      DWORD got = 0;
-      if (!::ReadFile(to_handle(file), p + done, size - done, &got, nullptr)) {
-        if (::GetLastError() == ERROR_BROKEN_PIPE) break;  // the writing end closed: the end
-        return -1;
-      }
-      if (got == 0) break;
-      done += got;
-    }
-    return done;
+    return fill(buffer, size, [file](char* p, DWORD n, DWORD* got, std::uint32_t) {
+      // A pipe whose writing end closed has ended.
+      return ::ReadFile(to_handle(file), p, n, got, nullptr) ||
+             ::GetLastError() == ERROR_BROKEN_PIPE;
+    });
   }
 
   std::int64_t read_at(FileHandle file, std::uint64_t position, void* buffer,
                        std::uint32_t size) override {
-    // A synchronous handle reads at the offset an OVERLAPPED record gives and waits for it; a
-    // network share may stop short of the block, so go on until it is full or the file ends.
-    auto* p = static_cast<char*>(buffer);
-    std::uint32_t done = 0;
-    while (done < size) {
+    // A synchronous handle reads at the offset an OVERLAPPED record gives and waits for it.
+    return fill(buffer, size, [file, position](char* p, DWORD n, DWORD* got, std::uint32_t done) {
       OVERLAPPED at{};
       at.Offset = static_cast<DWORD>(position + done);
       at.OffsetHigh = static_cast<DWORD>((position + done) >> 32);
-      DWORD got = 0;
-      if (!::ReadFile(to_handle(file), p + done, size - done, &got, &at)) {
-        if (::GetLastError() == ERROR_HANDLE_EOF) break;
-        return -1;
-      }
-      if (got == 0) break;
-      done += got;
-    }
-    return done;
+      return ::ReadFile(to_handle(file), p, n, got, &at) || ::GetLastError() == ERROR_HANDLE_EOF;
+    });
   }
 
   std::int64_t file_size(FileHandle file) override {
