@@ -45,7 +45,6 @@ bool find_exif(const std::uint8_t* head, std::uint32_t size, ExifPlace* place) {
       *place = {at + 8, at + length};
       return true;
     }
-    if (marker == 0xE1 && size - at < 8) return false;  // its identifier runs past the head
     at += length;
   }
   return false;

@@ -32,8 +32,8 @@ bool exif_at_six(const std::uint8_t* head, std::uint32_t size, ExifPlace* place)
 /// Looks for the Exif data wherever the `size` bytes of the head hold it: at offset 6; at offset
 /// 0 (a bare Exif block); else in the first APP1 segment whose data begins with the identifier,
 /// walking the JPEG segments from offset 2. The walk stops at SOS or EOI, at a byte that is not a
-/// marker, at a length below 2 and at a segment whose marker, length and identifier do not lie
-/// in the head. False when nothing was found.
+/// marker, at a length below 2 and at a segment whose marker and length do not lie in the head;
+/// an identifier counts only where it lies wholly in the head. False when nothing was found.
 bool find_exif(const std::uint8_t* head, std::uint32_t size, ExifPlace* place);
 
 }  // namespace pelnor
