@@ -74,19 +74,21 @@ void convert_ycbcr_strip(DibImage* img, const ThumbInfo& thumb, const std::uint8
   }
 }
 
-void write_bmp_thumbnail(FileHandle file, const ThumbInfo& thumb, const TiffData& tiff_base,
-                         const char* out_path, Platform& platform) {
+int write_bmp_thumbnail(FileHandle file, const ThumbInfo& thumb, const TiffData& tiff_base,
+                        Platform& platform) {
   const bool rgb = thumb.kind == THUMB_TIFF_RGB;
-  if (!rgb && thumb.kind != THUMB_TIFF_YCBCR) return;
+  if (!rgb && thumb.kind != THUMB_TIFF_YCBCR) return kBmpNotMade;
   print(rgb ? "thumbnail exist [TIFF/RGB]\n" : "thumbnail exist [TIFF/YCbCr]\n");
 
   // Detection accepts only strips that lie in the data; a record from anywhere else is held to
   // the same rule before a byte of it is read.
   const std::uint64_t bytes = strip_bytes(thumb);
-  if (bytes == 0 || !tiff_base.contains(thumb.strip_offset, bytes)) return;
+  if (bytes == 0 || !tiff_base.contains(thumb.strip_offset, bytes)) return kBmpNotMade;
 
   DibImage img;
-  if (dib_create(&img, thumb.width, thumb.height, 24, 0, 0, platform) != DIB_OK) return;
+  if (dib_create(&img, thumb.width, thumb.height, 24, 0, 0, platform) != DIB_OK) {
+    return kBmpNotMade;
+  }
   const std::uint8_t* source = tiff_base.at(thumb.strip_offset);
   if (rgb) {
     convert_rgb_strip(&img, thumb, source);
@@ -95,13 +97,11 @@ void write_bmp_thumbnail(FileHandle file, const ThumbInfo& thumb, const TiffData
   }
   img.header->biXPelsPerMeter = static_cast<std::int32_t>(thumb.x_resolution);
   img.header->biYPelsPerMeter = static_cast<std::int32_t>(thumb.y_resolution);
-  if (write_bmp(file, img.header, img.bits, platform) == 1) {
-    print("done[%s]\n", out_path);
-  } else {
-    print("File Write error for [%s]\n", out_path);
-  }
+  const int written =
+      write_bmp(file, img.header, img.bits, platform) == 1 ? kBmpWritten : kBmpWriteFailed;
   dib_unlock(&img);
   dib_free(&img);
+  return written;
 }
 
 }  // namespace pelnor

@@ -19,10 +19,16 @@ void convert_rgb_strip(DibImage* img, const ThumbInfo& thumb, const std::uint8_t
 /// and dropped.
 void convert_ycbcr_strip(DibImage* img, const ThumbInfo& thumb, const std::uint8_t* source);
 
-/// Prints the kind line, converts the strip of an RGB or YCbCr thumbnail to a bitmap, writes it
-/// as a BMP file to `file` and prints "done" or the write error with `out_path`. Prints nothing
-/// more after the kind line when no bitmap can be made. Does not close `file`.
-void write_bmp_thumbnail(FileHandle file, const ThumbInfo& thumb, const TiffData& tiff_base,
-                         const char* out_path, Platform& platform);
+/// write_bmp_thumbnail results.
+inline constexpr int kBmpWritten = 1;
+inline constexpr int kBmpWriteFailed = 0;
+/// No bitmap could be made (no memory for the canvas): nothing was written.
+inline constexpr int kBmpNotMade = -1;
+
+/// Prints the kind line, converts the strip of an RGB or YCbCr thumbnail to a bitmap and writes
+/// it as a BMP file to `file`. Does not close `file`: the caller reports the outcome once the
+/// file is closed.
+int write_bmp_thumbnail(FileHandle file, const ThumbInfo& thumb, const TiffData& tiff_base,
+                        Platform& platform);
 
 }  // namespace pelnor

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "bitmap/strip_convert.h"
+#include "driver/input_file.h"
 #include "driver/options.h"
 #include "text/print.h"
 #include "tiff/byte_order.h"
@@ -54,85 +55,92 @@ const char* report_line(std::int32_t kind) {
   }
 }
 
-// The input file past the data read, through the handle the head was read from: every byte of
-// a thumbnail comes from the file that was dumped, even when its name has meanwhile come to
-// point at another one.
+// The input file past the data read, in TIFF offsets: every byte of a thumbnail comes through
+// the handle the head was read from.
 class InputRest final : public FileRest {
  public:
-  InputRest(Platform& platform, FileHandle file, std::uint32_t tiff_position)
-      : platform_(platform), file_(file), tiff_position_(tiff_position) {}
+  InputRest(InputFile& input, std::uint32_t tiff_position)
+      : input_(input), tiff_position_(tiff_position) {}
 
   bool holds(std::uint64_t offset, std::uint64_t length) override {
-    const std::int64_t size = platform_.file_size(file_);
-    return size >= 0 && tiff_position_ + offset + length <= static_cast<std::uint64_t>(size);
+    return input_.reaches(tiff_position_ + offset + length);
   }
 
   bool read(std::uint64_t offset, std::uint8_t* out, std::uint32_t size) override {
-    return platform_.read_at(file_, tiff_position_ + offset, out, size) == size;
+    return input_.read_at(tiff_position_ + offset, out, size) == size;
   }
 
+  bool failed() const override { return input_.failed(); }
+
  private:
-  Platform& platform_;
-  FileHandle file_;
+  InputFile& input_;
   std::uint32_t tiff_position_;
 };
 
-// Closes the input file when its handling ends, on every path.
-class OpenInput {
+// The segment walk's reads past the head.
+class WalkReads final : public FileBytes {
  public:
-  OpenInput(Platform& platform, const char* name)
-      : platform_(platform), file_(platform.open_read(name)) {}
-  ~OpenInput() {
-    if (file_ != kInvalidFile) platform_.close(file_);
+  explicit WalkReads(InputFile& input) : input_(input) {}
+  std::int64_t read(std::uint64_t position, std::uint8_t* out, std::uint32_t size) override {
+    return input_.read_at(position, out, size);
   }
-  OpenInput(const OpenInput&) = delete;
-  OpenInput& operator=(const OpenInput&) = delete;
-  FileHandle handle() const { return file_; }
 
  private:
-  Platform& platform_;
-  FileHandle file_;
+  InputFile& input_;
 };
+
+enum class Copy { kWhole, kWriteFailed, kReadFailed };
 
 // Copies the JPEG stream into the open output file: in one write when it lies in the data read;
 // otherwise its part in the data read, then the rest from the input file in blocks, and only
 // when the file holds all of it. A copy that fails on the way is cut back to nothing, so that a
-// .thumb.jpg is either whole or empty.
-bool write_jpeg(Session& session, FileHandle file, const TiffData& tiff) {
+// .thumb.jpg is either whole or empty; `*cut_failed` tells when even that failed.
+Copy write_jpeg(Session& session, FileHandle file, const TiffData& tiff, bool* cut_failed) {
   Platform& platform = session.platform;
   const std::uint64_t start = session.thumb.jpeg_offset;
   const std::uint64_t end = start + session.thumb.jpeg_length;
   if (tiff.contains(start, session.thumb.jpeg_length)) {
-    return write_whole(platform, file, tiff.at(start), session.thumb.jpeg_length);
+    return write_whole(platform, file, tiff.at(start), session.thumb.jpeg_length)
+               ? Copy::kWhole
+               : Copy::kWriteFailed;
   }
-  if (tiff.rest == nullptr || !tiff.rest->holds(start, end - start)) return false;
+  if (tiff.rest == nullptr || !tiff.rest->holds(start, end - start)) return Copy::kWriteFailed;
   std::uint64_t at = start;
-  bool whole = true;
-  if (start < tiff.size) {
-    whole =
-        write_whole(platform, file, tiff.at(start), tiff.size - static_cast<std::uint32_t>(start));
-    at = tiff.size;
+  Copy copy = Copy::kWhole;
+  if (start < tiff.size &&
+      !write_whole(platform, file, tiff.at(start), tiff.size - static_cast<std::uint32_t>(start))) {
+    copy = Copy::kWriteFailed;
   }
-  while (whole && at < end) {
+  at = start < tiff.size ? tiff.size : start;
+  while (copy == Copy::kWhole && at < end) {
     const auto n = static_cast<std::uint32_t>(end - at < kCopyBlock ? end - at : kCopyBlock);
-    whole = tiff.rest->read(at, session.copy_block, n) &&
-            write_whole(platform, file, session.copy_block, n);
+    if (!tiff.rest->read(at, session.copy_block, n)) {
+      copy = tiff.rest->failed() ? Copy::kReadFailed : Copy::kWriteFailed;
+    } else if (!write_whole(platform, file, session.copy_block, n)) {
+      copy = Copy::kWriteFailed;
+    }
     at += n;
   }
-  if (!whole) platform.truncate(file);
-  return whole;
+  if (copy != Copy::kWhole) *cut_failed = !platform.truncate(file);
+  return copy;
 }
 
 }  // namespace
 
-void thumbnail_stage(Session& session, const TiffData& tiff_base, std::uint32_t ifd1,
-                     int little_endian, const char* name) {
+int thumbnail_stage(Session& session, const TiffData& tiff_base, std::uint32_t ifd1,
+                    int little_endian, const char* name) {
   const std::int32_t kind = find_thumbnail(tiff_base, ifd1, &session.thumb, little_endian)
                                 ? session.thumb.kind
                                 : THUMB_NONE;
+  // A signature that could not be read says nothing about the file: the file is one that
+  // cannot be read, and that line stands in place of the report.
+  if (tiff_base.rest != nullptr && tiff_base.rest->failed()) {
+    print(kOpenError, name);
+    return kExitStopped;
+  }
   if (kind == THUMB_NONE || opt_output == 0) {
     print("%s", report_line(kind));
-    return;
+    return kExitOk;
   }
 
   // The output name has no length limit of its own; the buffer keeps its capacity from file to
@@ -145,34 +153,49 @@ void thumbnail_stage(Session& session, const TiffData& tiff_base, std::uint32_t 
   const FileHandle file = platform.create_write(out);
   if (file == kInvalidFile) {
     print("Can't open file[%s], skip...\n", out);
-    return;
+    session.thumbnail_failed = true;
+    return kExitOk;
   }
+  Copy copy = Copy::kWriteFailed;
+  bool cut_failed = false;
+  bool report = true;  // a bitmap that could not be made has no line of its own
   if (kind == THUMB_JPEG) {
     print("thumbnail exist [JPEG]\n");
-    if (write_jpeg(session, file, tiff_base)) {
-      print("done[%s]\n", out);
-    } else {
-      print("File Write error for [%s]\n", out);
-    }
+    copy = write_jpeg(session, file, tiff_base, &cut_failed);
   } else {
-    write_bmp_thumbnail(file, session.thumb, tiff_base, out, platform);
+    const int written = write_bmp_thumbnail(file, session.thumb, tiff_base, platform);
+    if (written == kBmpWritten) copy = Copy::kWhole;
+    report = written != kBmpNotMade;
   }
-  platform.close(file);
+  // Delayed write errors of network file systems show up at close: a file is done once closed.
+  const bool closed = platform.close(file);
+  if (copy == Copy::kWhole && closed) {
+    print("done[%s]\n", out);
+    return kExitOk;
+  }
+  session.thumbnail_failed = true;
+  // What a failed close or cut-back leaves behind is neither known whole nor empty.
+  if (!closed || cut_failed) platform.remove(out);
+  if (copy == Copy::kReadFailed) {
+    print(kOpenError, name);
+    return kExitStopped;
+  }
+  if (report) print("File Write error for [%s]\n", out);
+  return kExitOk;
 }
 
 Session::~Session() { PELNOR_UNPOISON(buffer, kDataMax); }
 
 int process_file(Session& session, const char* name) {
-  Platform& platform = session.platform;
-  // The input stays open until its file is done: the stream of a JPEG thumbnail past the head is
-  // read through the same handle, never by opening the name again.
-  const OpenInput input(platform, name);
-  if (input.handle() == kInvalidFile) {
+  // The input stays open until its file is done: everything past the head is read through the
+  // same handle, never by opening the name again.
+  InputFile input(session.platform, name, session.window);
+  if (!input.is_open()) {
     print(kOpenError, name);
     return kExitStopped;
   }
   PELNOR_UNPOISON(session.buffer, kDataMax);
-  std::int64_t got = platform.read(input.handle(), session.buffer, kHeadSize);
+  std::int64_t got = input.read_next(session.buffer, kHeadSize);
   if (got < 0) {  // a file that opens but cannot be read (a directory, say)
     print(kOpenError, name);
     return kExitStopped;
@@ -181,28 +204,56 @@ int process_file(Session& session, const char* name) {
   // Only the bytes read from this file count; what an earlier file left in the buffer never
   // does.
   auto size = static_cast<std::uint32_t>(got);
+  bool cut = size == kHeadSize;  // the file may go on past the data read
   ExifPlace place;
-  if (!(opt_search != 0 ? find_exif : exif_at_six)(session.buffer, size, &place)) {
+  int found;
+  WalkReads walk_reads(input);
+  if (opt_search != 0) {
+    found = find_exif(session.buffer, size, cut ? &walk_reads : nullptr, &place);
+  } else {
+    found = exif_at_six(session.buffer, size, &place) ? kExifFound : kExifNotFound;
+  }
+  if (found != kExifFound) {
     PELNOR_POISON(session.buffer + size, kDataMax - size);
-    print("Not also Exif file\n");
+    if (found == kExifReadFailed) {
+      print(kOpenError, name);
+    } else {
+      print("Not also Exif file\n");
+    }
     return kExitStopped;
   }
-  // With -s, a segment that runs past the head is read to its end, or to the end of the file.
-  bool cut = size == kHeadSize;  // the file may go on past the data read
-  if (opt_search != 0 && cut && place.end > kHeadSize) {
-    got = platform.read(input.handle(), session.buffer + kHeadSize, place.end - kHeadSize);
+
+  const std::uint8_t* base = session.buffer + place.tiff_position;
+  std::uint32_t data_size;
+  if (place.tiff_position <= size) {
+    // With -s, a segment that runs past the head is read to its end, or to the end of the file.
+    if (opt_search != 0 && cut && place.end > kHeadSize) {
+      got = input.read_next(session.buffer + kHeadSize, place.end - kHeadSize);
+      if (got < 0) {
+        print(kOpenError, name);
+        return kExitStopped;
+      }
+      size += static_cast<std::uint32_t>(got);
+      cut = size == place.end;
+    }
+    PELNOR_POISON(session.buffer + size, kDataMax - size);
+    data_size = size - place.tiff_position;
+  } else {
+    // A segment that the walk found past the head is read whole behind it.
+    const std::uint32_t want = place.end - place.tiff_position;
+    got = input.read_at(place.tiff_position, session.buffer + kHeadSize, want);
     if (got < 0) {
       print(kOpenError, name);
       return kExitStopped;
     }
-    size += static_cast<std::uint32_t>(got);
-    cut = size == place.end;
+    data_size = static_cast<std::uint32_t>(got);
+    cut = data_size == want;
+    base = session.buffer + kHeadSize;
+    PELNOR_POISON(base + data_size, kSegmentMax - data_size);
   }
-  PELNOR_POISON(session.buffer + size, kDataMax - size);
 
-  InputRest rest(platform, input.handle(), place.tiff_position);
-  const TiffData tiff{session.buffer + place.tiff_position, size - place.tiff_position,
-                      place.tiff_position, cut ? &rest : nullptr};
+  InputRest rest(input, place.tiff_position);
+  const TiffData tiff{base, data_size, place.tiff_position, cut ? &rest : nullptr};
 
   const int little_endian =
       tiff.contains(0, 2) ? byte_order_from_mark(tiff.base[0], tiff.base[1]) : -1;
@@ -231,8 +282,7 @@ int process_file(Session& session, const char* name) {
   dump_ifd(tiff, ifd1, little_endian);
   print("\n");
 
-  thumbnail_stage(session, tiff, ifd1, little_endian, name);
-  return kExitOk;
+  return thumbnail_stage(session, tiff, ifd1, little_endian, name);
 }
 
 int run(int argc, char** argv, Platform& platform) {
@@ -244,11 +294,13 @@ int run(int argc, char** argv, Platform& platform) {
   Session session(platform);
   int exit_code = kExitOk;
   for (int i = 1; i < argc; ++i) {
+    if (opt_name != 0) print("==> %s <==\n", argv[i]);
     if (process_file(session, argv[i]) == kExitOk) continue;
-    if (opt_keep_going == 0) return kExitStopped;
     exit_code = kExitStopped;  // as make -k: the run goes on, its end tells
+    if (opt_keep_going == 0) break;
   }
-  return exit_code;
+  // A thumbnail that could not be created or written fails the run at its end.
+  return session.thumbnail_failed ? kExitStopped : exit_code;
 }
 
 }  // namespace pelnor

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "driver/input_file.h"
 #include "platform/platform.h"
 #include "tiff/exif_segment.h"
 #include "tiff/thumb_info.h"
@@ -12,8 +13,9 @@ namespace pelnor {
 
 /// Exit codes of the process.
 inline constexpr int kExitOk = 0;
-/// A file could not be opened, lacks the Exif identifier, or has no IFD1 (with -k: at least one
-/// file did), or standard output could not be written.
+/// A file could not be opened or read, lacks the Exif identifier, or has no IFD1 (with -k: at
+/// least one file did); or a thumbnail could not be created or written, or standard output
+/// could not be written.
 inline constexpr int kExitStopped = 1;
 /// The help text was printed.
 inline constexpr int kExitHelp = 2;
@@ -31,19 +33,25 @@ struct Session {
   /// The head of the file, and with -s the rest of its Exif segment.
   std::uint8_t buffer[kDataMax];
   std::uint8_t copy_block[kCopyBlock];
+  /// What a file that can only be read in order last gave.
+  std::uint8_t window[kWindowSize];
   ThumbInfo thumb;
   std::string out_name;
+  /// Set once a thumbnail could not be created or written: the run goes on and fails at its end.
+  bool thumbnail_failed = false;
 };
 
 /// Handles one named file: reads its head, dumps IFD0 and IFD1 and runs the thumbnail stage.
-/// Returns kExitOk when the run goes on with the next file, kExitStopped when it must end.
+/// Returns kExitOk when the run goes on with the next file, kExitStopped when the file would
+/// end it.
 int process_file(Session& session, const char* name);
 
 /// The thumbnail stage for a file whose IFD1 has been dumped: detection, then the report line
 /// or, with -o, the extraction. Only a JPEG thumbnail past the data read reaches into
-/// `tiff_base.rest`.
-void thumbnail_stage(Session& session, const TiffData& tiff_base, std::uint32_t ifd1,
-                     int little_endian, const char* name);
+/// `tiff_base.rest`; a read of it that fails makes the file one that cannot be read
+/// (kExitStopped, with the open-error line in place of the report, or of the write error).
+int thumbnail_stage(Session& session, const TiffData& tiff_base, std::uint32_t ifd1,
+                    int little_endian, const char* name);
 
 /// The whole tool: options, help, the file loop. Returns the exit code of the process.
 int run(int argc, char** argv, Platform& platform);

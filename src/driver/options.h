@@ -13,6 +13,9 @@ extern int opt_search;
 /// still tells that one did.
 extern int opt_keep_going;
 
+/// Set by -n: a line with the file's name before the lines of each file.
+extern int opt_name;
+
 /// Takes every option out of the argument vector, setting the flags above, and lowers `*argc`
 /// by one for each; afterwards argv[1] .. argv[*argc - 1] are file names and argv[*argc] is
 /// null. An unknown option is reported on standard error and dropped. Returns the new count.

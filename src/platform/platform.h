@@ -19,6 +19,12 @@ inline constexpr FileHandle kInvalidFile = -1;
 /// A block of memory obtained from the platform; null when none could be had.
 using MemHandle = void*;
 
+/// What read and read_at return when a read failed.
+inline constexpr std::int64_t kReadFailed = -1;
+/// What read_at returns for a file that cannot be read at a position of its own choosing (a
+/// pipe, a terminal): its bytes can only be taken in the order they come.
+inline constexpr std::int64_t kCannotSeek = -2;
+
 class Platform {
  public:
   virtual ~Platform() = default;
@@ -29,12 +35,13 @@ class Platform {
 
   /// Reads `size` bytes into `buffer`, going on after a short read (a pipe, a network or FUSE
   /// file system) until they are all there or the file ends. Returns the count read, short of
-  /// `size` only at the end of the file, or -1 when a read failed.
+  /// `size` only at the end of the file, or kReadFailed.
   virtual std::int64_t read(FileHandle file, void* buffer, std::uint32_t size) = 0;
 
   /// Reads at most `size` bytes from byte `position` of a file that open_read gave, wherever an
-  /// earlier read left off. Returns the count read, short of `size` only at the end of the file,
-  /// or -1 when the read failed.
+  /// earlier read left off, and leaves where the next read starts as it was. Returns the count
+  /// read, short of `size` only at the end of the file, kReadFailed, or kCannotSeek (nothing
+  /// read) for a file that can only be read in order.
   virtual std::int64_t read_at(FileHandle file, std::uint64_t position, void* buffer,
                                std::uint32_t size) = 0;
 
@@ -53,8 +60,12 @@ class Platform {
   /// Cuts a file that create_write gave back to no bytes. Returns false when it cannot.
   virtual bool truncate(FileHandle file) = 0;
 
-  /// Closes a file that open_read or create_write gave.
-  virtual void close(FileHandle file) = 0;
+  /// Closes a file that open_read or create_write gave. False when the system reports an error
+  /// (a delayed write error of a network file system, say); the handle is gone either way.
+  virtual bool close(FileHandle file) = 0;
+
+  /// Deletes the file of that name. False when it cannot.
+  virtual bool remove(const char* name) = 0;
 
   /// Obtains a block of `size` zero-filled bytes. Returns null when it cannot be had.
   virtual MemHandle mem_alloc(std::size_t size) = 0;

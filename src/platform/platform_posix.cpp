@@ -9,11 +9,16 @@
 
 #include "platform/platform.h"
 
+// Files of 2 GiB and more, and positions past 4 GiB, need 64-bit offsets on 32-bit systems too:
+// the build sets _FILE_OFFSET_BITS=64.
+static_assert(sizeof(off_t) >= 8, "off_t must hold any file position");
+
 namespace pelnor {
 namespace {
 
 // Calls `once(p, n, done)`, one read of n bytes into p after `done` bytes, until `size` bytes
-// are in or it reads nothing. Returns the count read, or -1 when a read failed.
+// are in or it reads nothing. Returns the count read, kReadFailed, or kCannotSeek when the
+// first read finds a pipe where a position was asked for.
 template <typename Once>
 std::int64_t fill(void* buffer, std::uint32_t size, Once once) {
   auto* p = static_cast<char*>(buffer);
@@ -21,7 +26,7 @@ std::int64_t fill(void* buffer, std::uint32_t size, Once once) {
   while (done < size) {
     const ssize_t n = once(p + done, size - done, done);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return -1;
+    if (n < 0) return errno == ESPIPE && done == 0 ? kCannotSeek : kReadFailed;
     if (n == 0) break;
     done += static_cast<std::uint32_t>(n);
   }
@@ -91,7 +96,10 @@ class PosixPlatform final : public Platform {
     return result == 0;
   }
 
-  void close(FileHandle file) override { ::close(static_cast<int>(file)); }
+  // Not repeated on EINTR: Linux releases the descriptor whatever close reports.
+  bool close(FileHandle file) override { return ::close(static_cast<int>(file)) == 0; }
+
+  bool remove(const char* name) override { return ::unlink(name) == 0; }
 
   MemHandle mem_alloc(std::size_t size) override { return std::calloc(size == 0 ? 1 : size, 1); }
   void* mem_lock(MemHandle block) override { return block; }

@@ -73,14 +73,14 @@ HANDLE create_file(const char* name, DWORD access, DWORD share, DWORD dispositio
 
 // Calls `once(p, n, &got, done)`, one read of n bytes into p after `done` bytes, which reports
 // failure as false and the end of the file as 0 bytes got (a reported end is taken as 0 bytes),
-// until `size` bytes are in or it reads nothing. Returns the count read, or -1 on failure.
+// until `size` bytes are in or it reads nothing. Returns the count read, or kReadFailed.
 template <typename Once>
 std::int64_t fill(void* buffer, std::uint32_t size, Once once) {
   auto* p = static_cast<char*>(buffer);
   std::uint32_t done = 0;
   while (done < size) {
     DWORD got = 0;
-    if (!once(p + done, size - done, &got, done)) return -1;
+    if (!once(p + done, size - done, &got, done)) return kReadFailed;
     if (got == 0) break;
     done += got;
   }
@@ -109,6 +109,9 @@ class Win32Platform final : public Platform {
 
   std::int64_t read_at(FileHandle file, std::uint64_t position, void* buffer,
                        std::uint32_t size) override {
+    // ReadFile takes the offset of an OVERLAPPED record only from a disk file: a pipe ignores
+    // it and hands over its next bytes, whatever their position.
+    if (::GetFileType(to_handle(file)) != FILE_TYPE_DISK) return kCannotSeek;
     // A synchronous handle reads at the offset an OVERLAPPED record gives and waits for it.
     return fill(buffer, size, [file, position](char* p, DWORD n, DWORD* got, std::uint32_t done) {
       OVERLAPPED at{};
@@ -143,7 +146,15 @@ class Win32Platform final : public Platform {
            ::SetEndOfFile(to_handle(file));
   }
 
-  void close(FileHandle file) override { ::CloseHandle(to_handle(file)); }
+  bool close(FileHandle file) override { return ::CloseHandle(to_handle(file)) != 0; }
+
+  bool remove(const char* name) override {
+    if (::DeleteFileA(name)) return true;
+    const DWORD error = ::GetLastError();
+    if (error != ERROR_FILENAME_EXCED_RANGE && error != ERROR_PATH_NOT_FOUND) return false;
+    const std::wstring path = extended_length_path(name);
+    return !path.empty() && ::DeleteFileW(path.c_str());
+  }
 
   MemHandle mem_alloc(std::size_t size) override {
     // A movable block of zero bytes comes back discarded and cannot be locked; one byte keeps

@@ -202,8 +202,10 @@ void print_in_blocks(bool on) {
 
 bool finish_output() {
   flush_block(output);
-  // The stream's error flag stays set from the first failed write on.
-  return std::fflush(stdout) == 0 && std::ferror(stdout) == 0;
+  // The stream's error flag stays set from the first failed write on. Some errors (a full
+  // quota on a network file system, say) show up only when the file is closed.
+  const bool written = std::fflush(stdout) == 0 && std::ferror(stdout) == 0;
+  return std::fclose(stdout) == 0 && written;
 }
 
 std::string format_text(const char* format_string, ...) {

@@ -26,8 +26,9 @@ void print(const char* format, ...)
 /// text on at once, as std::printf does.
 void print_in_blocks(bool on);
 
-/// Passes the text that print holds to standard output and flushes it. False when any of the
-/// run's text could not be written there (a full disk, a closed descriptor, a broken pipe).
+/// Passes the text that print holds to standard output and closes it: nothing may be printed
+/// afterwards. False when any of the run's text could not be written there (a full disk, a
+/// closed descriptor, a broken pipe, an error that only the close reports).
 bool finish_output();
 
 /// The text print would write, for tests that hold it against std::snprintf.

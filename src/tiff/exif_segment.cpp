@@ -11,10 +11,71 @@ bool identifier_at(const std::uint8_t* head, std::uint32_t size, std::uint32_t a
 
 std::uint32_t big16(const std::uint8_t* p) { return std::uint32_t{p[0]} << 8 | p[1]; }
 
+// "II" 42 or "MM" 42, and an IFD0 offset past the 8-byte header.
+bool tiff_header_at_zero(const std::uint8_t* head, std::uint32_t size) {
+  if (size < 8) return false;
+  std::uint32_t ifd0;
+  if (std::memcmp(head, "II*\0", 4) == 0) {
+    ifd0 = head[4] | std::uint32_t{head[5]} << 8 | std::uint32_t{head[6]} << 16 |
+           std::uint32_t{head[7]} << 24;
+  } else if (std::memcmp(head, "MM\0*", 4) == 0) {
+    ifd0 = std::uint32_t{head[4]} << 24 | std::uint32_t{head[5]} << 16 |
+           std::uint32_t{head[6]} << 8 | head[7];
+  } else {
+    return false;
+  }
+  return ifd0 >= 8;
+}
+
 // Markers that stand alone, without a length: TEM, RST0 to RST7 and a repeated SOI.
 bool stands_alone(std::uint8_t marker) {
   return marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8);
 }
+
+// The bytes the walk looks at: the head's, or past it a small window read from the file.
+class WalkBytes {
+ public:
+  WalkBytes(const std::uint8_t* head, std::uint32_t size, FileBytes* past_head)
+      : head_(head), size_(size), past_head_(past_head) {}
+
+  /// Points `*p` at the `n` bytes at `at` (n at most kWindow): 1 when they are there, 0 when the
+  /// file ends first or the walk may read no more, kExifReadFailed. With `head_only`, only the
+  /// head's bytes count.
+  int view(std::uint64_t at, std::uint32_t n, bool head_only, const std::uint8_t** p) {
+    if (at + n <= size_) {
+      *p = head_ + at;
+      return 1;
+    }
+    if (head_only) return 0;
+    if (at < window_at_ || at + n > window_at_ + window_size_) {
+      if (past_head_ == nullptr || reads_ == kWalkReadsMax) return 0;
+      ++reads_;
+      // The window starts at `at`; what of it lies in the head comes from there, and the file is
+      // read only past the head, where a pipe can still be read.
+      const auto from_head = static_cast<std::uint32_t>(at < size_ ? size_ - at : 0);
+      std::memcpy(window_, head_ + (at < size_ ? at : 0), from_head);
+      const std::int64_t got =
+          past_head_->read(at + from_head, window_ + from_head, kWindow - from_head);
+      if (got < 0) return kExifReadFailed;
+      window_at_ = at;
+      window_size_ = from_head + static_cast<std::uint32_t>(got);
+      if (n > window_size_) return 0;
+    }
+    *p = window_ + (at - window_at_);
+    return 1;
+  }
+
+ private:
+  // Enough for fill bytes, a marker, its length and an identifier.
+  static constexpr std::uint32_t kWindow = 32;
+  const std::uint8_t* head_;
+  std::uint32_t size_;
+  FileBytes* past_head_;
+  std::uint8_t window_[kWindow];
+  std::uint64_t window_at_ = 0;
+  std::uint32_t window_size_ = 0;
+  int reads_ = 0;
+};
 
 }  // namespace
 
@@ -25,29 +86,45 @@ bool exif_at_six(const std::uint8_t* head, std::uint32_t size, ExifPlace* place)
   return true;
 }
 
-bool find_exif(const std::uint8_t* head, std::uint32_t size, ExifPlace* place) {
-  if (exif_at_six(head, size, place)) return true;
+int find_exif(const std::uint8_t* head, std::uint32_t size, FileBytes* past_head,
+              ExifPlace* place) {
+  if (exif_at_six(head, size, place)) return kExifFound;
   if (identifier_at(head, size, 0)) {
     *place = {6, kSegmentMax};
-    return true;
+    return kExifFound;
   }
-  std::uint32_t at = 2;
-  while (at < size && head[at] == 0xFF) {
-    while (at < size && head[at] == 0xFF) ++at;  // fill bytes before the marker code
-    if (at == size) return false;
-    const std::uint8_t marker = head[at++];
-    if (marker == 0x00 || marker == 0xD9 || marker == 0xDA) return false;  // no marker, EOI, SOS
+  if (tiff_header_at_zero(head, size)) {
+    *place = {0, kDataMax};
+    return kExifFound;
+  }
+  WalkBytes bytes(head, size, past_head);
+  const std::uint8_t* p;
+  int got;
+  // Segment positions stay far below 2^32: each read moves the walk by at most 64 KB.
+  for (std::uint64_t at = 2;;) {
+    // A segment that starts in the head is read from the head alone, as without the file.
+    const bool head_only = at < size;
+    if ((got = bytes.view(at, 1, head_only, &p)) != 1) return got;
+    if (*p != 0xFF) return kExifNotFound;
+    do {  // fill bytes before the marker code
+      if ((got = bytes.view(++at, 1, head_only, &p)) != 1) return got;
+    } while (*p == 0xFF);
+    const std::uint8_t marker = *p;
+    ++at;
+    if (marker == 0x00 || marker == 0xD9 || marker == 0xDA) return kExifNotFound;  // EOI, SOS
     if (stands_alone(marker)) continue;
-    if (size - at < 2) return false;
-    const std::uint32_t length = big16(head + at);
-    if (length < 2) return false;
-    if (marker == 0xE1 && length >= 8 && identifier_at(head, size, at + 2)) {
-      *place = {at + 8, at + length};
-      return true;
+    if ((got = bytes.view(at, 2, head_only, &p)) != 1) return got;
+    const std::uint32_t length = big16(p);
+    if (length < 2) return kExifNotFound;
+    if (marker == 0xE1 && length >= 8) {
+      if ((got = bytes.view(at + 2, 6, head_only, &p)) < 0) return got;
+      if (got == 1 && std::memcmp(p, kExifIdentifier, 6) == 0) {
+        *place = {static_cast<std::uint32_t>(at + 8), static_cast<std::uint32_t>(at + length)};
+        return kExifFound;
+      }
     }
     at += length;
   }
-  return false;
 }
 
 }  // namespace pelnor

@@ -16,6 +16,9 @@ class FileRest {
   /// Reads the `size` bytes at TIFF offset `offset` into `out`; false unless all were read.
   virtual bool read(std::uint64_t offset, std::uint8_t* out, std::uint32_t size) = 0;
 
+  /// True once a read failed, rather than found the file ending.
+  virtual bool failed() const = 0;
+
  protected:
   ~FileRest() = default;
 };

@@ -25,13 +25,13 @@ Bytes case_file(const std::string& path) {
 struct Fault {
   const char* input;  // a golden case's input file
   const char* whole;  // the thumbnail it gives
-  const char* name;   // which is written here
-  int fail_read;      // index of the read that fails (the head's is 0), or -1
-  int fail_write;     // index of the write that fails, or -1
-  MemoryPlatform::Fault how;
-  int fail_alloc;    // index of the allocation that fails, or -1
-  std::size_t kept;  // bytes of the whole thumbnail in the file afterwards
-  const char* last;  // the last line printed
+  const char* name;   // which is written here, or null when none is left
+  const char* last;   // the last line printed
+  std::size_t kept;   // bytes of the whole thumbnail in the file afterwards
+  enum Step { kNone, kRead, kWrite, kAlloc, kClose, kReadAndCut } step = kNone;
+  int index = -1;  // of the read (the head's is 0), write, allocation or close that fails
+  MemoryPlatform::Fault how = MemoryPlatform::kFail;
+  bool in_order = false;  // the input reads like a pipe
 };
 
 constexpr const char* kRgb = "rgb/in/2x2.jpg";
@@ -46,62 +46,82 @@ constexpr const char* kPast = "jpeg-past-data/in/blocks-mm.jpg";
 constexpr const char* kPastOut = "jpeg-past-data/out/blocks-mm.jpg.thumb.jpg";
 constexpr const char* kAcross = "jpeg-past-data/in/past-32k.jpg";
 constexpr const char* kAcrossOut = "jpeg-past-data/out/past-32k.jpg.thumb.jpg";
-constexpr auto kFail = MemoryPlatform::kFail;
 constexpr auto kShort = MemoryPlatform::kShort;
+constexpr auto kFail = MemoryPlatform::kFail;
 constexpr const char* kBmp = "t.jpg.thumb.bmp";
 constexpr const char* kThumb = "t.jpg.thumb.jpg";
+constexpr const char* kBmpDone = "done[t.jpg.thumb.bmp]\n";
+constexpr const char* kJpegDone = "done[t.jpg.thumb.jpg]\n";
 constexpr const char* kBmpError = "File Write error for [t.jpg.thumb.bmp]\n";
 constexpr const char* kJpegError = "File Write error for [t.jpg.thumb.jpg]\n";
+constexpr const char* kReadError = "`t.jpg' open error\n";
 
-constexpr Fault kFaults[] = {
+const Fault kFaults[] = {
     // The BMP goes out in three writes: 14 bytes of file header, 40 of info header, the rows.
-    {kRgb, kRgbBmp, kBmp, -1, -1, kFail, -1, 70, "done[t.jpg.thumb.bmp]\n"},
-    {kRgb, kRgbBmp, kBmp, -1, 0, kFail, -1, 0, kBmpError},
-    {kRgb, kRgbBmp, kBmp, -1, 0, kShort, -1, 7, kBmpError},
-    {kRgb, kRgbBmp, kBmp, -1, 1, kFail, -1, 14, kBmpError},
-    {kRgb, kRgbBmp, kBmp, -1, 1, kShort, -1, 34, kBmpError},
-    {kYcc, kYccBmp, kBmp, -1, 2, kFail, -1, 54, kBmpError},
-    {kYcc, kYccBmp, kBmp, -1, 2, kShort, -1, 62, kBmpError},
+    {kRgb, kRgbBmp, kBmp, kBmpDone, 70},
+    {kRgb, kRgbBmp, kBmp, kBmpError, 0, Fault::kWrite, 0},
+    {kRgb, kRgbBmp, kBmp, kBmpError, 7, Fault::kWrite, 0, kShort},
+    {kRgb, kRgbBmp, kBmp, kBmpError, 14, Fault::kWrite, 1},
+    {kRgb, kRgbBmp, kBmp, kBmpError, 34, Fault::kWrite, 1, kShort},
+    {kYcc, kYccBmp, kBmp, kBmpError, 54, Fault::kWrite, 2},
+    {kYcc, kYccBmp, kBmp, kBmpError, 62, Fault::kWrite, 2, kShort},
     // Without a canvas nothing follows the kind line and the file stays empty.
-    {kYcc, kYccBmp, kBmp, -1, -1, kFail, 0, 0, "thumbnail exist [TIFF/YCbCr]\n"},
-    {kRgb, kRgbBmp, kBmp, -1, -1, kFail, 1, 0, "thumbnail exist [TIFF/RGB]\n"},
-    {kJpeg, kJpegOut, kThumb, -1, 0, kFail, -1, 0, kJpegError},
-    {kJpeg, kJpegOut, kThumb, -1, 0, kShort, -1, 21, kJpegError},
-    // Past the head, any failure leaves the file empty.
-    {kPast, kPastOut, kThumb, -1, -1, kFail, -1, 150000, "done[t.jpg.thumb.jpg]\n"},
-    {kPast, kPastOut, nullptr, 1, -1, kFail, -1, 0, "thumbnail not exist or not support\n"},
-    {kPast, kPastOut, kThumb, 2, -1, kFail, -1, 0, kJpegError},
-    {kPast, kPastOut, kThumb, 3, -1, kShort, -1, 0, kJpegError},
-    {kPast, kPastOut, kThumb, 4, -1, kFail, -1, 0, kJpegError},
-    {kPast, kPastOut, kThumb, -1, 0, kFail, -1, 0, kJpegError},
-    {kPast, kPastOut, kThumb, -1, 1, kShort, -1, 0, kJpegError},
-    {kPast, kPastOut, kThumb, -1, 2, kFail, -1, 0, kJpegError},
-    {kAcross, kAcrossOut, kThumb, -1, -1, kFail, -1, 2000, "done[t.jpg.thumb.jpg]\n"},
-    {kAcross, kAcrossOut, kThumb, -1, 0, kShort, -1, 0, kJpegError},
-    {kAcross, kAcrossOut, kThumb, 1, -1, kShort, -1, 0, kJpegError},
+    {kYcc, kYccBmp, kBmp, "thumbnail exist [TIFF/YCbCr]\n", 0, Fault::kAlloc, 0},
+    {kRgb, kRgbBmp, kBmp, "thumbnail exist [TIFF/RGB]\n", 0, Fault::kAlloc, 1},
+    {kJpeg, kJpegOut, kThumb, kJpegError, 0, Fault::kWrite, 0},
+    {kJpeg, kJpegOut, kThumb, kJpegError, 21, Fault::kWrite, 0, kShort},
+    // A thumbnail whose close fails is not known to be whole: it goes.
+    {kRgb, kRgbBmp, nullptr, kBmpError, 0, Fault::kClose, 0},
+    {kJpeg, kJpegOut, nullptr, kJpegError, 0, Fault::kClose, 0},
+    // Past the head, any failure leaves the file empty, or gone where it cannot be cut back; a
+    // read that fails is a file that cannot be read.
+    {kPast, kPastOut, kThumb, kJpegDone, 150000},
+    {kPast, kPastOut, nullptr, kReadError, 0, Fault::kRead, 1},
+    {kPast, kPastOut, kThumb, kReadError, 0, Fault::kRead, 2},
+    {kPast, kPastOut, kThumb, kJpegError, 0, Fault::kRead, 3, kShort},
+    {kPast, kPastOut, nullptr, kJpegError, 0, Fault::kReadAndCut, 3, kShort},
+    {kPast, kPastOut, kThumb, kReadError, 0, Fault::kRead, 4},
+    {kPast, kPastOut, kThumb, kJpegError, 0, Fault::kWrite, 0},
+    {kPast, kPastOut, kThumb, kJpegError, 0, Fault::kWrite, 1, kShort},
+    {kPast, kPastOut, kThumb, kJpegError, 0, Fault::kWrite, 2},
+    {kAcross, kAcrossOut, kThumb, kJpegDone, 2000},
+    {kAcross, kAcrossOut, kThumb, kJpegError, 0, Fault::kWrite, 0, kShort},
+    {kAcross, kAcrossOut, kThumb, kJpegError, 0, Fault::kRead, 1, kShort},
+    // Read in order, as from a pipe: the same thumbnails, and the same failures.
+    {kPast, kPastOut, kThumb, kJpegDone, 150000, Fault::kNone, -1, kFail, true},
+    {kAcross, kAcrossOut, kThumb, kJpegDone, 2000, Fault::kNone, -1, kFail, true},
+    {kPast, kPastOut, nullptr, kReadError, 0, Fault::kRead, 1, kFail, true},
+    {kPast, kPastOut, kThumb, kReadError, 0, Fault::kRead, 2, kFail, true},
 };
 
-// Runs the tool with -o over `name` and returns what it printed.
+// Runs the tool with -o over `name` and returns what it printed; a file that cannot be read
+// ends the run, and any other thumbnail that is not done fails it at its end.
 std::string extract(MemoryPlatform& platform, const char* name) {
   opt_output = 1;
   Session session(platform);
   ::testing::internal::CaptureStdout();
-  EXPECT_EQ(process_file(session, name), kExitOk);
-  return ::testing::internal::GetCapturedStdout();
+  const int status = process_file(session, name);
+  std::string out = ::testing::internal::GetCapturedStdout();
+  const std::string last = out.substr(out.rfind('\n', out.size() - 2) + 1);
+  EXPECT_EQ(status, last.ends_with("open error\n") ? kExitStopped : kExitOk);
+  if (status == kExitOk) EXPECT_EQ(session.thumbnail_failed, !last.starts_with("done["));
+  return out;
 }
 
 TEST(Faults, EveryReadWriteAndAllocationOfAThumbnail) {
   for (const Fault& f : kFaults) {
-    SCOPED_TRACE(::testing::Message()
-                 << f.input << " read " << f.fail_read << " write " << f.fail_write << " how "
-                 << f.how << " alloc " << f.fail_alloc);
+    SCOPED_TRACE(::testing::Message() << f.input << " step " << f.step << " index " << f.index
+                                      << " how " << f.how << " in order " << f.in_order);
     MemoryPlatform platform;
     platform.files["t.jpg"] = case_file(f.input);
-    platform.fail_read = f.fail_read;
-    platform.read_fault = f.how;
-    platform.fail_write = f.fail_write;
-    platform.write_fault = f.how;
-    platform.fail_alloc = f.fail_alloc;
+    const bool read = f.step == Fault::kRead || f.step == Fault::kReadAndCut;
+    platform.fail_read = read ? f.index : -1;
+    platform.fail_truncate = f.step == Fault::kReadAndCut;
+    platform.fail_write = f.step == Fault::kWrite ? f.index : -1;
+    platform.fail_alloc = f.step == Fault::kAlloc ? f.index : -1;
+    platform.fail_close = f.step == Fault::kClose ? f.index : -1;
+    platform.read_fault = platform.write_fault = f.how;
+    platform.in_order = f.in_order;
     const std::string out = extract(platform, "t.jpg");
     EXPECT_TRUE(out.ends_with(f.last)) << out;
     const Bytes whole = case_file(f.whole);
@@ -123,17 +143,35 @@ TEST(Faults, InputNamesOfAnyLength) {
   EXPECT_EQ(platform.files.at(name + ".thumb.jpg"), case_file(kJpegOut));
 }
 
-// With -s, a failed read of the rest of an Exif segment is a file that cannot be read.
-TEST(Faults, ReadOfTheRestOfTheSegment) {
-  MemoryPlatform platform;
-  platform.files["t.jpg"] = case_file("search-at-six/in/blocks-mm.jpg");
-  platform.fail_read = 1;
+// With -s, everything past the head (the rest of an Exif segment, the segments the walk reads,
+// the 96 KB of a TIFF file) comes through the one handle, from a file or a pipe; a failed read
+// there is a file that cannot be read.
+TEST(Faults, SearchReadsPastTheHead) {
+  constexpr const char* kInputs[][2] = {
+      {"search-at-six/in/blocks-mm.jpg", "search-at-six/out/blocks-mm.jpg.thumb.jpg"},
+      {"search-past-head/in/apps-80k-mm.jpg", "search-past-head/out/apps-80k-mm.jpg.thumb.jpg"},
+      {"tiff-files/in/past-64k-mm.tif", "tiff-files/out/past-64k-mm.tif.thumb.jpg"},
+  };
   opt_search = 1;
-  Session session(platform);
-  ::testing::internal::CaptureStdout();
-  EXPECT_EQ(process_file(session, "t.jpg"), kExitStopped);
-  EXPECT_EQ(::testing::internal::GetCapturedStdout(), "`t.jpg' open error\n");
-  EXPECT_TRUE(platform.open.empty());
+  for (const auto& [input, thumb] : kInputs) {
+    for (const int fail_read : {-1, 1}) {
+      for (const bool in_order : {false, true}) {
+        SCOPED_TRACE(::testing::Message() << input << " read " << fail_read << " " << in_order);
+        MemoryPlatform platform;
+        platform.files["t.jpg"] = case_file(input);
+        platform.fail_read = fail_read;
+        platform.in_order = in_order;
+        const std::string out = extract(platform, "t.jpg");
+        if (fail_read < 0) {
+          EXPECT_EQ(platform.files.at(kThumb), case_file(thumb));
+        } else {
+          EXPECT_EQ(out, kReadError);
+        }
+        EXPECT_EQ(platform.opens.at("t.jpg"), 1);
+        EXPECT_TRUE(platform.open.empty());
+      }
+    }
+  }
   opt_search = 0;
 }
 

@@ -1,6 +1,7 @@
-// An in-memory platform for the unit tests and the fuzzer: files in a map, the n-th read, write
-// or allocation made to fail, open files and live blocks kept to be checked. A name opened again
-// gives other bytes, as a file replaced in between: all past the head comes through one handle.
+// An in-memory platform for the unit tests and the fuzzer: files in a map, the n-th read, write,
+// close or allocation and any cut-back made to fail, files that read like pipes, open files and
+// live blocks kept to be checked. A name opened again gives other bytes, as a file replaced in
+// between: all past the head comes through one handle.
 #pragma once
 
 #include <algorithm>
@@ -24,7 +25,10 @@ struct MemoryPlatform final : Platform {
   int fail_read = -1, fail_write = -1;  // index of the read or write, over the platform's life
   Fault read_fault = kFail, write_fault = kFail;
   int fail_alloc = -1;  // index of the allocation
-  int reads = 0, writes = 0, allocs = 0;
+  int fail_close = -1;  // index of the close
+  bool fail_truncate = false;
+  bool in_order = false;  // every file reads like a pipe: no position, no size
+  int reads = 0, writes = 0, allocs = 0, closes = 0;
   std::map<FileHandle, std::string> open;
   std::map<FileHandle, Bytes> contents;           // what each input handle reads
   std::map<FileHandle, std::uint64_t> positions;  // where its next read starts
@@ -46,13 +50,18 @@ struct MemoryPlatform final : Platform {
   }
 
   std::int64_t read(FileHandle file, void* buffer, std::uint32_t size) override {
-    const std::int64_t n = read_at(file, positions[file], buffer, size);
+    const std::int64_t n = read_from(file, positions[file], buffer, size);
     if (n > 0) positions[file] += static_cast<std::uint64_t>(n);
     return n;
   }
 
   std::int64_t read_at(FileHandle file, std::uint64_t position, void* buffer,
                        std::uint32_t size) override {
+    return in_order ? kCannotSeek : read_from(file, position, buffer, size);
+  }
+
+  std::int64_t read_from(FileHandle file, std::uint64_t position, void* buffer,
+                         std::uint32_t size) {
     const bool faulty = reads++ == fail_read;
     if (faulty && read_fault == kFail) return -1;
     const Bytes& bytes = contents.at(file);
@@ -64,7 +73,7 @@ struct MemoryPlatform final : Platform {
   }
 
   std::int64_t file_size(FileHandle file) override {
-    return static_cast<std::int64_t>(contents.at(file).size());
+    return in_order ? -1 : static_cast<std::int64_t>(contents.at(file).size());
   }
 
   FileHandle create_write(const char* name) override {
@@ -84,15 +93,19 @@ struct MemoryPlatform final : Platform {
   }
 
   bool truncate(FileHandle file) override {
+    if (fail_truncate) return false;
     files.at(open.at(file)).clear();
     return true;
   }
 
-  void close(FileHandle file) override {
+  bool close(FileHandle file) override {
     if (open.erase(file) == 0) std::abort();  // closed twice, or never opened
     contents.erase(file);
     positions.erase(file);
+    return closes++ != fail_close;
   }
+
+  bool remove(const char* name) override { return files.erase(name) != 0; }
 
   MemHandle mem_alloc(std::size_t size) override {
     if (allocs++ == fail_alloc) return nullptr;
