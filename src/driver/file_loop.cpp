@@ -105,13 +105,12 @@ Copy write_jpeg(Session& session, FileHandle file, const TiffData& tiff, bool* c
                : Copy::kWriteFailed;
   }
   if (tiff.rest == nullptr || !tiff.rest->holds(start, end - start)) return Copy::kWriteFailed;
-  std::uint64_t at = start;
   Copy copy = Copy::kWhole;
   if (start < tiff.size &&
       !write_whole(platform, file, tiff.at(start), tiff.size - static_cast<std::uint32_t>(start))) {
     copy = Copy::kWriteFailed;
   }
-  at = start < tiff.size ? tiff.size : start;
+  std::uint64_t at = start < tiff.size ? tiff.size : start;
   while (copy == Copy::kWhole && at < end) {
     const auto n = static_cast<std::uint32_t>(end - at < kCopyBlock ? end - at : kCopyBlock);
     if (!tiff.rest->read(at, session.copy_block, n)) {
