@@ -48,17 +48,14 @@ class WalkBytes {
     }
     if (head_only) return 0;
     if (at < window_at_ || at + n > window_at_ + window_size_) {
+      // Only a segment that starts past the head gets here: the file is read only where a pipe
+      // can still be read.
       if (past_head_ == nullptr || reads_ == kWalkReadsMax) return 0;
       ++reads_;
-      // The window starts at `at`; what of it lies in the head comes from there, and the file is
-      // read only past the head, where a pipe can still be read.
-      const auto from_head = static_cast<std::uint32_t>(at < size_ ? size_ - at : 0);
-      std::memcpy(window_, head_ + (at < size_ ? at : 0), from_head);
-      const std::int64_t got =
-          past_head_->read(at + from_head, window_ + from_head, kWindow - from_head);
+      const std::int64_t got = past_head_->read(at, window_, kWindow);
       if (got < 0) return kExifReadFailed;
       window_at_ = at;
-      window_size_ = from_head + static_cast<std::uint32_t>(got);
+      window_size_ = static_cast<std::uint32_t>(got);
       if (n > window_size_) return 0;
     }
     *p = window_ + (at - window_at_);
