@@ -1,12 +1,13 @@
 #!/usr/bin/env python3
 """Runs one golden case and compares it byte for byte (the layout of a case: cases/README.md).
 
-    run_case.py [--crlf] [--record] [--timeout S] CASE TOOL [TOOL_ARG...]
+    run_case.py [--windows] [--record] [--timeout S] CASE TOOL [TOOL_ARG...]
 
---crlf expects CR LF line ends (the Windows console's text mode). --record stores what the run
-gave as the case's expectation, to be checked by hand before it is committed.
+--windows: CR LF line ends (the console's text mode), and a case's windows-KEY files for KEY.
+--record stores what the run gave, to be checked by hand before it is committed. A run past its
+time limit fails, its whole process group killed (an emulator's children too).
 """
-import argparse, difflib, os, re, shutil, subprocess, sys, tempfile
+import argparse, difflib, os, re, shutil, signal, subprocess, sys, tempfile
 from pathlib import Path
 
 
@@ -21,7 +22,7 @@ def read(path, default=b""):
 
 def main():
     ap = argparse.ArgumentParser()
-    ap.add_argument("--crlf", action="store_true")
+    ap.add_argument("--windows", action="store_true")
     ap.add_argument("--record", action="store_true")
     ap.add_argument("--timeout", type=float, default=10)
     ap.add_argument("case", type=Path)
@@ -33,16 +34,24 @@ def main():
         work = Path(tmp, "run")
         shutil.copytree(case / "in", work) if (case / "in").is_dir() else work.mkdir()
         before = tree(work)
-        to = read(case / "stdout-to").strip()
-        try:
-            with open("/dev/full", "wb") if to == b"full" else open(os.devnull, "rb") as full:
-                out = full if to == b"full" else subprocess.PIPE
-                close = (lambda: os.close(1)) if to == b"closed" else None
-                run = subprocess.run(opt.tool + args, cwd=work, stdout=out, stderr=subprocess.PIPE,
-                                     preexec_fn=close, timeout=opt.timeout)
-            got = {"stdout": run.stdout or b"", "stderr": run.stderr, "status": b"%d\n" % run.returncode}
-        except subprocess.TimeoutExpired:
-            sys.exit(f"{case.name}: no end within {opt.timeout} s")
+        to, stdin = (read(case / name).decode().strip() for name in ("stdout-to", "stdin-from"))
+        reader, pipe = os.pipe()  # its reader gone before the tool starts: the first write fails
+        os.close(reader)
+        out = {"full": os.open("/dev/full", os.O_WRONLY), "pipe": pipe, "pipe-sigpipe-ignored": pipe}
+        # subprocess sets SIGPIPE back to its default in the child.
+        child = {"closed": lambda: os.close(1),
+                 "pipe-sigpipe-ignored": lambda: signal.signal(signal.SIGPIPE, signal.SIG_IGN)}.get(to)
+        # A real pipe on standard input, as in `cat FILE | pelnor /dev/stdin`.
+        cat = ["sh", "-c", 'cat "$0" | "$@"', stdin] if stdin else []
+        with subprocess.Popen(cat + opt.tool + args, cwd=work, stdout=out.get(to, subprocess.PIPE),
+                              stderr=subprocess.PIPE, preexec_fn=child, start_new_session=True) as run:
+            [os.close(fd) for fd in set(out.values())]
+            try:
+                stdout, stderr = run.communicate(timeout=opt.timeout)
+            except subprocess.TimeoutExpired:
+                os.killpg(run.pid, signal.SIGKILL)
+                sys.exit(f"{case.name}: no end within {opt.timeout} s")
+        got = {"stdout": stdout or b"", "stderr": stderr, "status": b"%d\n" % run.returncode}
         got["stdout"] = re.sub(rb"(utility by dorv at )\w{3} [ \d]\d \d{4}", rb"\1<date>", got["stdout"])
         after = tree(work)
     changed = {name: data for name, data in after.items() if before.get(name) != data}
@@ -57,8 +66,8 @@ def main():
         return
     faults = []
     for key, default in (("stdout", b""), ("stderr", b""), ("status", b"0\n")):
-        want = read(case / key, default)
-        if opt.crlf and key != "status":
+        want = read(case / ("windows-" * opt.windows + key), read(case / key, default))
+        if opt.windows and key != "status":
             want = want.replace(b"\n", b"\r\n")
         if got[key] != want:
             faults += [f"{key} differs:"] + list(difflib.unified_diff(
