@@ -2,9 +2,9 @@
 """Checks pelnor over the real-camera corpus: what it decides for each file against MANIFEST.tsv
 (views), the thumbnails it writes against exiftool and libtiff (thumbnails), or what its dump
 decodes against exiftool (tags). With --search the tool runs with -s -k, and every thumbnail the
-manifest names must be written and agree. Exit code 0: all agree, 1: a disagreement, 77: no corpus
-or tool."""
-import argparse, csv, json, os, re, shutil, struct, subprocess, sys, tempfile
+manifest names must be written and agree. Exit code 1 for a disagreement, a thumbnail of the
+manifest left uncompared, a missing corpus or tool, a timeout."""
+import argparse, csv, json, os, re, signal, struct, subprocess, sys, tempfile, time
 
 # The last line of a run with -o: a thumbnail is whole after "done" and empty after a write error.
 DONE, WRITE_ERROR = "done[%s]", "File Write error for [%s]"
@@ -15,7 +15,6 @@ OUTCOME = {"JPEG-beyond32k": ("JPEG", DONE)}
 NO_REFERENCE = {"lxts__cve-2012-2812.jpg"}
 
 KINDS = ("JPEG", "RGB", "YCbCr")  # the thumbnails written
-TOOLS = {"views": [], "thumbnails": ["exiftool", "tiff2rgba", "convert"], "tags": ["exiftool"]}
 NONE, NO_IFD1 = "thumbnail not exist or not support", "Not exist 1thIFD(for thumbnail)"
 ENDINGS = {"JPEG": (0, ["thumbnail exist [JPEG]"]), "RGB": (0, ["thumbnail exist [TIFF/RGB]"]),
            "YCbCr": (0, ["thumbnail exist [TIFF/YCbCr]"]), "none": (0, [NONE]), "noIFD1": (1, [NO_IFD1]),
@@ -40,6 +39,17 @@ GENERIC = re.compile(r"^ *(0x[0-9a-f]+):Tag=\S+\[(\d+)\] Type=\w+\[(\d+)\] Num=(
                      r"offset=(0x[0-9a-f]+|0)\[.*\n", re.M)
 TIFF_AT = 12  # file position of the TIFF header; exiftool gives offsets as file positions
 faults, SEARCH = [], []
+END = time.monotonic() + 100  # before ctest's TIMEOUT kills the check and leaves its folder behind
+
+
+def call(args, stdout=subprocess.PIPE, **kw):  # (exit code, stdout, stderr), in a process group
+    with subprocess.Popen(args, stdout=stdout, stderr=subprocess.PIPE, start_new_session=True, **kw) as p:
+        try:
+            out, err = p.communicate(timeout=min(30, END - time.monotonic()))
+        except subprocess.TimeoutExpired:
+            os.killpg(p.pid, signal.SIGKILL)
+            raise
+    return p.returncode, out, err
 
 
 def tiff_at(data):  # file position of the TIFF header: 12, or after the first APP1 Exif identifier
@@ -52,13 +62,13 @@ def tiff_at(data):  # file position of the TIFF header: 12, or after the first A
 def run(pelnor, path, tmp, with_o):  # in a directory of its own: (dir, rc, stdout, stderr, new files)
     d, name = tempfile.mkdtemp(dir=tmp), os.path.basename(path)
     os.symlink(path, os.path.join(d, name))
-    r = subprocess.run([os.path.abspath(pelnor)] + ["-o"] * with_o + SEARCH + [name], cwd=d, capture_output=True)
-    return d, r.returncode, r.stdout.decode("latin-1"), r.stderr, sorted(set(os.listdir(d)) - {name})
+    rc, out, err = call([os.path.abspath(pelnor)] + ["-o"] * with_o + SEARCH + [name], cwd=d)
+    return d, rc, out.decode("latin-1"), err, sorted(set(os.listdir(d)) - {name})
 
 
 def exif(paths):  # {file name: {(IFD0 or IFD1, tag id) or ("Exif", "Warning"): value as text}}
     args = ["exiftool", "-j", "-n", "-G1", "-a", "-D", "-IFD0:all", "-IFD1:all", "-ExifTool:Warning"]
-    out = subprocess.run(args + paths, capture_output=True).stdout or "[]"
+    out = call(args + paths)[1] or "[]"
     return {os.path.basename(doc.pop("SourceFile")): {(k[:4], int(i) if i.isdigit() else i): str(v["val"])
                                                       for k, v in doc.items() for i in [str(v["id"])]}
             for doc in json.loads(out, parse_int=str, parse_float=str)}
@@ -107,8 +117,8 @@ def bmp(path, data, ifd1, tmp):  # what is wrong with a .thumb.bmp, or None
     t[4:8] = t[ifd0 + 2 + 12 * struct.unpack_from(e + "H", t, ifd0)[0]:][:4]
     strip = os.path.join(tmp, os.path.basename(path) + ".tif")
     open(strip, "wb").write(t)
-    subprocess.run(["tiff2rgba", "-n", strip, strip + ".rgb"], capture_output=True)
-    theirs = subprocess.run(["convert", "tiff:" + strip + ".rgb", "rgb:-"], capture_output=True).stdout
+    call(["tiff2rgba", "-n", strip, strip + ".rgb"])
+    theirs = call(["convert", "tiff:" + strip + ".rgb", "rgb:-"])[1]
     mean = sum(abs(a - b) for a, b in zip(ours, theirs)) / max(1, len(ours))
     # pelnor truncates where libtiff rounds: a fraction of a level apart on average.
     if len(theirs) != len(ours) or mean >= 1:
@@ -119,14 +129,14 @@ def thumbnails(rows, runs, corpus, tmp):
     done = {n: os.path.join(d, f) for n, (_, (d, _, out, _, made)) in runs.items() for f in made
             if f"done[{f}]" in out}
     ref, kinds = os.path.join(tmp, "exiftool"), {}
-    subprocess.run(["exiftool", "-q", "-q", "-b", "-ThumbnailImage", "-w", ref + "/%f.%e"]
-                   + [f"{corpus}/{n}" for n in done if done[n].endswith("jpg")], capture_output=True)
+    call(["exiftool", "-q", "-q", "-b", "-ThumbnailImage", "-w", ref + "/%f.%e"]
+         + [f"{corpus}/{n}" for n in done if done[n].endswith("jpg")])
     os.makedirs(ref, exist_ok=True)
     for name in [n for n in done if done[n].endswith("jpg") and not os.path.exists(f"{ref}/{n}")]:
         # exiftool refuses some files as JPEG; their TIFF block alone it reads.
         open(f"{tmp}/{name}.tif", "wb").write((lambda d: d[tiff_at(d):])(open(f"{corpus}/{name}", "rb").read()))
         with open(f"{ref}/{name}", "wb") as out:
-            subprocess.run(["exiftool", "-q", "-q", "-b", "-ThumbnailImage", f"{tmp}/{name}.tif"], stdout=out)
+            call(["exiftool", "-q", "-q", "-b", "-ThumbnailImage", f"{tmp}/{name}.tif"], stdout=out)
         if os.path.getsize(f"{ref}/{name}") == 0:
             os.remove(f"{ref}/{name}")
     ex = exif([f"{corpus}/{n}" for n in done if done[n].endswith("bmp")])
@@ -194,20 +204,21 @@ def tags(rows, runs, corpus, tmp):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    for option, choices in (("--pelnor", None), ("--corpus", None), ("--check", TOOLS)):
-        parser.add_argument(option, required=True, choices=choices)
+    parser.add_argument("--pelnor", required=True)
+    parser.add_argument("--corpus", required=True)
+    parser.add_argument("--check", required=True, choices=["views", "thumbnails", "tags"])
     parser.add_argument("--search", action="store_true")
     args = parser.parse_args()
     SEARCH.extend(["-s", "-k"] * args.search)
-    corpus, missing = os.path.abspath(args.corpus), [t for t in TOOLS[args.check] if not shutil.which(t)]
-    if missing or not os.path.isfile(f"{corpus}/MANIFEST.tsv"):
-        print(f"SKIPPED: {' '.join(missing) or 'MANIFEST.tsv'} not found")
-        return 77
-    rows = list(csv.DictReader(open(f"{corpus}/MANIFEST.tsv", encoding="utf-8"), delimiter="\t"))
+    corpus, summary = os.path.abspath(args.corpus), f"{args.check}: stopped"
     with tempfile.TemporaryDirectory(prefix="pelnor-corpus-") as tmp:
-        runs = {r["file"]: [run(args.pelnor, os.path.join(corpus, r["file"]), tmp, o) for o in (0, 1)]
-                for r in rows}
-        summary = globals()[args.check](rows, runs, corpus, tmp)
+        try:
+            rows = list(csv.DictReader(open(f"{corpus}/MANIFEST.tsv", encoding="utf-8"), delimiter="\t"))
+            runs = {r["file"]: [run(args.pelnor, os.path.join(corpus, r["file"]), tmp, o) for o in (0, 1)]
+                    for r in rows}
+            summary = globals()[args.check](rows, runs, corpus, tmp)
+        except (OSError, subprocess.TimeoutExpired) as e:  # a corpus or tool missing, a timeout
+            faults.append(str(e)[:200])
     print("".join(f"FAIL {line}\n" for line in faults), end="")
     print(summary + (f": {len(faults)} disagreements" if faults else ": all agree"))
     return 1 if faults else 0
