@@ -2,8 +2,8 @@
 """Checks pelnor over the real-camera corpus: what it decides for each file against MANIFEST.tsv
 (views), the thumbnails it writes against exiftool and libtiff (thumbnails), or what its dump
 decodes against exiftool (tags). With --search the tool runs with -s -k, and every thumbnail the
-manifest names must be written and agree. Exit code 1 for a disagreement, a thumbnail of the
-manifest left uncompared, a missing corpus or tool, a timeout."""
+manifest names must be written and agree. Exit code 1 for a disagreement, a file or thumbnail of
+the manifest left uncompared, a manifest that lists none, a missing corpus or tool, a timeout."""
 import argparse, csv, json, os, re, signal, struct, subprocess, sys, tempfile, time
 
 # The last line of a run with -o: a thumbnail is whole after "done" and empty after a write error.
@@ -182,7 +182,7 @@ def agrees(m, val, head, decoded):  # None: not comparable
 
 
 def tags(rows, runs, corpus, tmp):
-    names = [r["file"] for r in rows if r["pelnor_view"] not in ("reject", "badorder")]
+    names = [r["file"] for r in rows if r["pelnor_view"] not in ("reject", "badorder", "noifd0")]
     ex, compared = exif([f"{corpus}/{n}" for n in names]), []  # a file name for each value compared
     for name in names:
         out, head = runs[name][0][2], open(f"{corpus}/{name}", "rb").read(32768)
@@ -196,8 +196,11 @@ def tags(rows, runs, corpus, tmp):
             if ok is False:
                 line = decoded.split("\n")[0]
                 faults.append(f"{name}: {ifd} tag {m[2]}: pelnor prints {line!r}, exiftool has {val!r}")
-        # A file with entries has a value compared, unless all exiftool gives for it is a warning.
-        if entries and name not in compared and set(ex.get(name, {})) != {("Exif", "Warning")}:
+        # Every entry line is read, and every file the manifest has dumped has a value compared,
+        # unless all exiftool gives for it is a warning.
+        if len(entries) != len(re.findall(r"^ +0x", out, re.M)):
+            faults.append(f"{name}: entry lines the check cannot read")
+        if name not in compared and set(ex.get(name, {})) != {("Exif", "Warning")}:
             faults.append(f"{name}: no value compared with exiftool's")
     return f"tags: {len(compared)} values in {len(set(compared))} files"
 
@@ -214,6 +217,7 @@ def main():
     with tempfile.TemporaryDirectory(prefix="pelnor-corpus-") as tmp:
         try:
             rows = list(csv.DictReader(open(f"{corpus}/MANIFEST.tsv", encoding="utf-8"), delimiter="\t"))
+            faults.extend([] if rows else ["MANIFEST.tsv lists no file"])
             runs = {r["file"]: [run(args.pelnor, os.path.join(corpus, r["file"]), tmp, o) for o in (0, 1)]
                     for r in rows}
             summary = globals()[args.check](rows, runs, corpus, tmp)
