@@ -45,7 +45,8 @@ class Platform {
   virtual std::int64_t read_at(FileHandle file, std::uint64_t position, void* buffer,
                                std::uint32_t size) = 0;
 
-  /// The size in bytes of a file that open_read gave, or -1 when it cannot be had.
+  /// The size in bytes of a file that open_read gave, or -1 when it has none (a pipe) or it
+  /// cannot be had.
   virtual std::int64_t file_size(FileHandle file) = 0;
 
   /// Creates a file for writing, or empties an existing one, not shared with others.

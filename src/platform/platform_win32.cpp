@@ -121,8 +121,10 @@ class Win32Platform final : public Platform {
     });
   }
 
+  // A pipe has no size of its own: what GetFileSizeEx may say of it is what it holds now.
   std::int64_t file_size(FileHandle file) override {
     LARGE_INTEGER size;
+    if (::GetFileType(to_handle(file)) != FILE_TYPE_DISK) return -1;
     return ::GetFileSizeEx(to_handle(file), &size) ? size.QuadPart : -1;
   }
 
