@@ -9,6 +9,7 @@
 #include "text/print.h"
 #include "tiff/byte_order.h"
 #include "tiff/dump_ifd.h"
+#include "tiff/sub_ifds.h"
 
 // Under AddressSanitizer the part of the buffer that the current file did not fill is poisoned,
 // so that a read of a stale byte is reported like a read outside the buffer.
@@ -264,8 +265,9 @@ int process_file(Session& session, const char* name) {
   std::uint32_t ifd0 = kOffsetBeyondData;
   read32_at(tiff, 4, little_endian, &ifd0);
   print("0th IFD dumping...:\n");
-  dump_ifd(tiff, ifd0, little_endian);
+  dump_ifd(tiff, ifd0, little_endian, DIR_TIFF);
   print("\n");
+  if (opt_all != 0) dump_sub_ifds(tiff, ifd0, little_endian);
 
   // A next-IFD field that cannot be read leaves IFD1 unknown, as an offset of 0 does.
   std::uint32_t ifd1 = 0;
@@ -278,7 +280,7 @@ int process_file(Session& session, const char* name) {
     return kExitStopped;
   }
   print("1th IFD dumping...:\n");
-  dump_ifd(tiff, ifd1, little_endian);
+  dump_ifd(tiff, ifd1, little_endian, DIR_TIFF);
   print("\n");
 
   return thumbnail_stage(session, tiff, ifd1, little_endian, name);

@@ -10,6 +10,7 @@ int opt_output = 0;
 int opt_help = 0;
 int opt_search = 0;
 int opt_keep_going = 0;
+int opt_all = 0;
 int opt_name = 0;
 
 int parse_options(int* argc, char** argv) {
@@ -26,6 +27,8 @@ int parse_options(int* argc, char** argv) {
       opt_search = 1;
     } else if (c == 'K') {
       opt_keep_going = 1;
+    } else if (c == 'A') {
+      opt_all = 1;
     } else if (c == 'N') {
       opt_name = 1;
     } else {
@@ -44,11 +47,12 @@ void print_help() {
   // __DATE__ gives "Mmm dd yyyy"; GCC takes it from SOURCE_DATE_EPOCH when that is set, which
   // keeps builds reproducible.
   print("TIFF/EP tag dumping and thumbnail output utility by dorv at %s", __DATE__);
-  print("pelnor [-o] [-s] [-k] [-n] [-h] [-?] file...\n");
+  print("pelnor [-o] [-s] [-k] [-a] [-n] [-h] [-?] file...\n");
   print("Option:\n");
   print("\t-o:\tOutput thumbnail image[bitmap or jpeg]\n");
   print("\t-s:\tSearch the Exif segment anywhere in the JPEG and read it whole\n");
   print("\t-k:\tKeep going after a file that would end the run\n");
+  print("\t-a:\tDump the Exif, Interoperability and GPS directories too\n");
   print("\t-n:\tPrint ==> NAME <== before the lines of each file\n");
   print("\t-h or -?: Print this message\n");
 }

@@ -12,6 +12,8 @@ extern int opt_search;
 /// Set by -k: a file that would end the run is reported and the run goes on; the exit code
 /// still tells that one did.
 extern int opt_keep_going;
+/// Set by -a: after IFD0, dump the Exif, Interoperability and GPS directories it points to.
+extern int opt_all;
 
 /// Set by -n: a line with the file's name before the lines of each file.
 extern int opt_name;

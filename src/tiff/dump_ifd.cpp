@@ -5,6 +5,7 @@
 
 #include "text/print.h"
 #include "tiff/byte_order.h"
+#include "tiff/exif_values.h"
 #include "tiff/tiff_types.h"
 
 namespace pelnor {
@@ -165,23 +166,6 @@ void print_reference_black_white(const TiffData& tiff, const TagEntry& e, int li
   }
 }
 
-// Any other ASCII entry: its text, up to its zero byte, in a field of count - 1 characters (a
-// negative width left-aligns). The text never reaches past the data read.
-void print_text(const TiffData& tiff, std::uint64_t raw_offset, const TagEntry& e) {
-  const bool inline_text = e.count <= 4;
-  const std::uint64_t start = inline_text ? raw_offset + 8 : e.value;
-  const auto available = static_cast<std::size_t>(start < tiff.size ? tiff.size - start : 0);
-  const char* text = available ? reinterpret_cast<const char*>(tiff.at(start)) : "";
-  const void* zero = available ? std::memchr(text, 0, available) : nullptr;
-  const auto length = static_cast<int>(
-      zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - text) : available);
-  if (inline_text || tiff.contains(e.value, e.count)) {
-    print("\t[%*.*s]\n", static_cast<int>(e.count - 1u), length, text);
-  } else {
-    print("\t[%.*s] %s\n", length, text, kBeyondData);
-  }
-}
-
 void print_tag(const TiffData& tiff, std::uint64_t raw_offset, const TagEntry& e,
                int little_endian) {
   const std::uint8_t* raw = tiff.at(raw_offset);
@@ -207,29 +191,57 @@ void print_tag(const TiffData& tiff, std::uint64_t raw_offset, const TagEntry& e
 
 }  // namespace
 
+// The text never reaches past the data read.
+EntryText entry_text(const TiffData& tiff, std::uint64_t raw_offset, const TagEntry& e) {
+  const bool inline_text = e.count <= 4;
+  const std::uint64_t start = inline_text ? raw_offset + 8 : e.value;
+  const auto available = static_cast<std::size_t>(start < tiff.size ? tiff.size - start : 0);
+  const char* text = available ? reinterpret_cast<const char*>(tiff.at(start)) : "";
+  const void* zero = available ? std::memchr(text, 0, available) : nullptr;
+  const auto length = static_cast<int>(
+      zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - text) : available);
+  return {text, length, inline_text || tiff.contains(e.value, e.count)};
+}
+
+// Any other ASCII entry: its text in a field of count - 1 characters (a negative width
+// left-aligns).
+void print_text(const TiffData& tiff, std::uint64_t raw_offset, const TagEntry& e) {
+  const EntryText text = entry_text(tiff, raw_offset, e);
+  if (text.whole) {
+    print("\t[%*.*s]\n", static_cast<int>(e.count - 1u), text.length, text.chars);
+  } else {
+    print("\t[%.*s] %s\n", text.length, text.chars, kBeyondData);
+  }
+}
+
 const char* type_name(std::uint32_t type) {
   return kTypeNames[type < kTypeNameCount ? type : kTypeNameCount - 1];
 }
 
-void dump_ifd(const TiffData& tiff_base, std::uint32_t ifd, int little_endian) {
+int dump_ifd(const TiffData& tiff_base, std::uint32_t ifd, int little_endian, Directory dir) {
   std::uint16_t n;
   if (!read16_at(tiff_base, ifd, little_endian, &n)) {
     print(kIfdBeyond);
-    return;
+    return 0;
   }
   for (unsigned k = 0; k < n; ++k) {
     const std::uint64_t raw_offset = entry_offset(ifd, k);
     if (!tiff_base.contains(raw_offset, kEntrySize)) {
       print(kEntriesBeyond, n - k, unsigned{n});
-      return;
+      return 1;
     }
     TagEntry e;
     decode_entry(&e, tiff_base.at(raw_offset), little_endian);
     const auto position = static_cast<std::uint32_t>(raw_offset + tiff_base.position);
     print(kGenericLine, position, unsigned{e.tag}, int{e.tag}, type_name(e.type), int{e.type},
           as_int(e.count), e.value, e.value + tiff_base.position);
-    print_tag(tiff_base, raw_offset, e, little_endian);
+    if (dir == DIR_TIFF) {
+      print_tag(tiff_base, raw_offset, e, little_endian);
+    } else {
+      print_exif_entry(tiff_base, raw_offset, e, little_endian, dir);
+    }
   }
+  return 1;
 }
 
 }  // namespace pelnor

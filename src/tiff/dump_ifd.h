@@ -4,7 +4,9 @@
 
 #include <cstdint>
 
+#include "tiff/exif_tags.h"
 #include "tiff/tiff_data.h"
+#include "tiff/tiff_types.h"
 
 namespace pelnor {
 
@@ -14,9 +16,27 @@ inline constexpr const char kBeyondData[] = "<beyond the data read>";
 /// Name printed for a field type number in the generic line.
 const char* type_name(std::uint32_t type);
 
-/// Prints every entry of the IFD at TIFF offset `ifd` to standard output, in stored order.
-/// Nothing beyond the data read is read: an IFD or entries there get lines of their own, and a
-/// value or text cut by the end of the data ends with kBeyondData.
-void dump_ifd(const TiffData& tiff_base, std::uint32_t ifd, int little_endian);
+/// Prints every entry of the IFD at TIFF offset `ifd` to standard output, in stored order: the
+/// generic line, then the decoded line that `dir` gives the entry (the TIFF tags of IFD0 and
+/// IFD1 for DIR_TIFF, the Exif standard's tags of the other directories). Nothing beyond the
+/// data read is read: an IFD or entries there get lines of their own, and a value or text cut by
+/// the end of the data ends with kBeyondData. Returns 1 when the IFD's entry count lies in the
+/// data read, 0 when it printed the line of an IFD beyond it.
+int dump_ifd(const TiffData& tiff_base, std::uint32_t ifd, int little_endian, Directory dir);
+
+/// The text of the ASCII entry `e`, whose raw entry lies at TIFF offset `raw_offset`.
+struct EntryText {
+  const char* chars;
+  /// Up to its zero byte, or to the end of the data read when none comes first.
+  int length;
+  /// False when its count runs past the data read.
+  bool whole;
+};
+EntryText entry_text(const TiffData& tiff, std::uint64_t raw_offset, const TagEntry& e);
+
+/// Prints the line of an ASCII entry that no table names: a tab and its text in brackets, in a
+/// field of count - 1 characters; a text whose count runs past the data read, the part inside
+/// and then kBeyondData.
+void print_text(const TiffData& tiff, std::uint64_t raw_offset, const TagEntry& e);
 
 }  // namespace pelnor

@@ -1,0 +1,266 @@
+#include "tiff/exif_values.h"
+
+#include <bit>
+#include <charconv>
+#include <cstring>
+
+#include "text/print.h"
+#include "tiff/byte_order.h"
+#include "tiff/dump_ifd.h"
+
+namespace pelnor {
+namespace {
+
+// The field type of a pointer to a directory, which TIFF added after 6.0; a LONG in all but name.
+constexpr std::uint16_t kIfdType = 13;
+// A longer array shows its first values and how many more there are: one line stays readable.
+constexpr std::uint32_t kMostValues = 16;
+
+constexpr char kNamedText[] = "\t%s: [%*.*s]";
+constexpr char kNamedTextCut[] = "\t%s: [%.*s] %s";
+constexpr char kMeaning[] = " [%s]";
+constexpr char kMore[] = " <%u more>\n";
+constexpr char kByteCount[] = " <%u bytes>\n";
+constexpr char kCut[] = " %s\n";  // with kBeyondData
+
+// Bytes one value of `type` takes; 0 for a type whose values cannot be read.
+std::uint32_t value_size(std::uint16_t type) {
+  switch (type) {
+    case BYTE:
+    case ASCII:
+    case SBYTE:
+    case UNDEFINED:
+      return 1;
+    case SHORT:
+    case SSHORT:
+      return 2;
+    case LONG:
+    case SLONG:
+    case FLOAT:
+    case kIfdType:
+      return 4;
+    case RATIONAL:
+    case SRATIONAL:
+    case DOUBLE:
+      return 8;
+    default:
+      return 0;
+  }
+}
+
+const char* meaning_of(const ExifTag& tag, std::uint32_t value) {
+  for (std::uint8_t i = 0; i < tag.meaning_count; ++i) {
+    if (tag.meanings[i].value == value) return tag.meanings[i].text;
+  }
+  return nullptr;
+}
+
+// The fewest digits that read back as the same number, the same on every system and C runtime
+// (printf's %g is not: the Windows one writes three exponent digits).
+template <typename T>
+void print_float(T v) {
+  char digits[32];
+  const auto end = std::to_chars(digits, digits + sizeof digits, v).ptr;
+  print(" %.*s", static_cast<int>(end - digits), digits);
+}
+
+// Prints value j of the array of `type` at TIFF offset `at` after a blank and sets `*number` to
+// it when it is an integer. False, with nothing printed, when it lies past the data read.
+bool print_value(const TiffData& tiff, std::uint64_t at, std::uint16_t type, std::uint32_t j,
+                 int little_endian, std::uint32_t* number) {
+  const std::uint64_t p = at + std::uint64_t{j} * value_size(type);
+  std::uint16_t half;
+  std::uint32_t word, next;
+  switch (type) {
+    case SHORT:
+    case SSHORT:
+      if (!read16_at(tiff, p, little_endian, &half)) return false;
+      *number = half;
+      if (type == SHORT) {
+        print(" %u", unsigned{half});
+      } else {
+        print(" %d", int{static_cast<std::int16_t>(half)});
+      }
+      return true;
+    case LONG:
+    case SLONG:
+    case kIfdType:
+    case FLOAT:
+      if (!read32_at(tiff, p, little_endian, &word)) return false;
+      *number = word;
+      if (type == SLONG) {
+        print(" %d", static_cast<int>(word));
+      } else if (type == FLOAT) {
+        print_float(std::bit_cast<float>(word));
+      } else {
+        print(" %u", word);
+      }
+      return true;
+    case RATIONAL:
+    case SRATIONAL:
+    case DOUBLE:
+      if (!read32_at(tiff, p, little_endian, &word) ||
+          !read32_at(tiff, p + 4, little_endian, &next)) {
+        return false;
+      }
+      if (type == RATIONAL) {
+        print(" %u/%u", word, next);
+      } else if (type == SRATIONAL) {
+        print(" %d/%d", static_cast<int>(word), static_cast<int>(next));
+      } else {  // the word stored first holds the high half in "MM", the low one in "II"
+        const std::uint64_t bits = little_endian != 0 ? std::uint64_t{next} << 32 | word
+                                                      : std::uint64_t{word} << 32 | next;
+        print_float(std::bit_cast<double>(bits));
+      }
+      return true;
+    default:  // BYTE, SBYTE, and UNDEFINED read as bytes
+      if (!tiff.contains(p, 1)) return false;
+      *number = *tiff.at(p);
+      if (type == SBYTE) {
+        print(" %d", int{static_cast<std::int8_t>(*number)});
+      } else {
+        print(" %u", *number);
+      }
+      return true;
+  }
+}
+
+bool is_integer(std::uint16_t type) {
+  return type != FLOAT && type != RATIONAL && type != SRATIONAL && type != DOUBLE;
+}
+
+// What each byte of ComponentsConfiguration stands for, when the table lists every one.
+void print_each_meaning(const TiffData& tiff, std::uint64_t at, std::uint32_t count,
+                        const ExifTag& tag) {
+  for (std::uint32_t j = 0; j < count; ++j) {
+    if (meaning_of(tag, *tiff.at(at + j)) == nullptr) return;
+  }
+  for (std::uint32_t j = 0; j < count; ++j) {
+    print(j == 0 ? " [%s" : " %s", meaning_of(tag, *tiff.at(at + j)));
+  }
+  print("]");
+}
+
+void print_numbers(const TiffData& tiff, std::uint64_t at, const TagEntry& e, std::uint16_t type,
+                   int little_endian, const ExifTag& tag) {
+  const std::uint32_t shown = e.count < kMostValues ? e.count : kMostValues;
+  std::uint32_t number = 0;
+  for (std::uint32_t j = 0; j < shown; ++j) {
+    if (!print_value(tiff, at, type, j, little_endian, &number)) {
+      print(kCut, kBeyondData);
+      return;
+    }
+  }
+  if (e.count > shown) {
+    print(kMore, e.count - shown);
+    return;
+  }
+  if (tag.each) {
+    if (value_size(type) == 1 && e.count > 0) print_each_meaning(tiff, at, e.count, tag);
+  } else if (e.count == 1 && is_integer(type)) {
+    const char* meaning = meaning_of(tag, number);
+    if (meaning != nullptr) print(kMeaning, meaning);
+  }
+  print("\n");
+}
+
+// The first bytes in hexadecimal, then the byte count.
+void print_hex(const TiffData& tiff, std::uint64_t at, std::uint32_t count) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  const std::uint32_t shown = count < kMostValues ? count : kMostValues;
+  char hex[3 * kMostValues + 1];
+  std::size_t n = 0;
+  std::uint32_t j = 0;
+  for (; j < shown && tiff.contains(at + j, 1); ++j) {
+    const std::uint8_t byte = *tiff.at(at + j);
+    hex[n++] = ' ';
+    hex[n++] = kDigits[byte >> 4];
+    hex[n++] = kDigits[byte & 0xF];
+  }
+  hex[n] = '\0';
+  print("%s", hex);
+  if (j < shown) {
+    print(kCut, kBeyondData);
+  } else {
+    print(kByteCount, count);
+  }
+}
+
+// UserComment: its 8-byte character code ("ASCII", "JIS", "UNICODE" or none), then the text up
+// to its zero byte, each in brackets.
+void print_comment(const TiffData& tiff, std::uint64_t at, std::uint32_t count) {
+  if (!tiff.contains(at, 8)) {
+    print(kCut, kBeyondData);
+    return;
+  }
+  const auto* code = reinterpret_cast<const char*>(tiff.at(at));
+  const std::uint64_t start = at + 8;
+  const std::uint64_t length = count - 8u;
+  const auto available =
+      static_cast<std::size_t>(length < tiff.size - start ? length : tiff.size - start);
+  const char* text = available ? reinterpret_cast<const char*>(tiff.at(start)) : "";
+  const void* zero = available ? std::memchr(text, 0, available) : nullptr;
+  const auto shown = static_cast<int>(
+      zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - text) : available);
+  if (available == length) {
+    print(" [%.*s] [%.*s]\n", 8, code, shown, text);
+  } else {
+    print(" [%.*s] [%.*s] %s\n", 8, code, shown, text, kBeyondData);
+  }
+}
+
+void print_named_text(const TiffData& tiff, std::uint64_t raw_offset, const TagEntry& e,
+                      const ExifTag& tag) {
+  const EntryText text = entry_text(tiff, raw_offset, e);
+  if (text.whole) {
+    print(kNamedText, tag.name, static_cast<int>(e.count - 1u), text.length, text.chars);
+  } else {
+    print(kNamedTextCut, tag.name, text.length, text.chars, kBeyondData);
+  }
+  // A one-letter text of the GPS references and modes.
+  const char* meaning =
+      text.length == 1 ? meaning_of(tag, static_cast<std::uint8_t>(text.chars[0])) : nullptr;
+  if (meaning != nullptr) print(kMeaning, meaning);
+  print("\n");
+}
+
+}  // namespace
+
+void print_exif_entry(const TiffData& tiff, std::uint64_t raw_offset, const TagEntry& e,
+                      int little_endian, Directory dir) {
+  const ExifTag* tag = find_exif_tag(dir, e.tag);
+  if (tag == nullptr) {
+    if (e.type == ASCII) print_text(tiff, raw_offset, e);
+    return;
+  }
+  if (e.type == ASCII) {
+    print_named_text(tiff, raw_offset, e, *tag);
+    return;
+  }
+  const std::uint32_t size = value_size(e.type);
+  if (size == 0) return;  // a type whose values cannot be read: the generic line says which
+  const std::uint64_t at = std::uint64_t{e.count} * size <= 4 ? raw_offset + 8 : e.value;
+  print("\t%s:", tag->name);
+  if (e.type != UNDEFINED || tag->undefined == UNDEF_BYTES) {
+    print_numbers(tiff, at, e, e.type, little_endian, *tag);
+    return;
+  }
+  switch (tag->undefined) {
+    case UNDEF_VERSION:
+      if (e.count != 4) break;
+      print(" %.*s\n", 4, reinterpret_cast<const char*>(tiff.at(at)));
+      return;
+    case UNDEF_COMMENT:
+      if (e.count < 8) break;
+      print_comment(tiff, at, e.count);
+      return;
+    case UNDEF_COUNT:
+      print(kByteCount, e.count);
+      return;
+    default:
+      break;
+  }
+  print_hex(tiff, at, e.count);
+}
+
+}  // namespace pelnor
