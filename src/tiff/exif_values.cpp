@@ -186,6 +186,14 @@ void print_hex(const TiffData& tiff, std::uint64_t at, std::uint32_t count) {
   }
 }
 
+// Four printable characters: a version ("0232") that can stand on the line as it is.
+bool printable(const std::uint8_t* chars) {
+  for (int j = 0; j < 4; ++j) {
+    if (chars[j] < 0x20 || chars[j] > 0x7E) return false;
+  }
+  return true;
+}
+
 // UserComment: its 8-byte character code ("ASCII", "JIS", "UNICODE" or none), then the text up
 // to its zero byte, each in brackets.
 void print_comment(const TiffData& tiff, std::uint64_t at, std::uint32_t count) {
@@ -247,7 +255,7 @@ void print_exif_entry(const TiffData& tiff, std::uint64_t raw_offset, const TagE
   }
   switch (tag->undefined) {
     case UNDEF_VERSION:
-      if (e.count != 4) break;
+      if (e.count != 4 || !printable(tiff.at(at))) break;
       print(" %.*s\n", 4, reinterpret_cast<const char*>(tiff.at(at)));
       return;
     case UNDEF_COMMENT:
