@@ -1,7 +1,7 @@
 // libFuzzer target: one file through the whole per-file sequence with -o, on the in-memory
-// platform. The input's last byte picks a fault from its low seven bits (below 17: a failed or
+// platform. The input's last byte picks a fault from its low five bits (below 17: a failed or
 // short write among the first four or read among the first three, a refused canvas block, a
-// failed create; anything else: none) and -s from its high bit; the rest is the file.
+// failed create; anything else: none), -a from bit 6 and -s from bit 7; the rest is the file.
 // Afterwards every file must be closed and every block freed.
 //   cmake --preset sanitize && cmake --build --preset sanitize && ctest --preset sanitize -R fuzz
 #include <cstdio>
@@ -18,7 +18,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
-  const unsigned fault = data[size - 1] & 0x7Fu;
+  const unsigned fault = data[size - 1] & 0x1Fu;
+  pelnor::opt_all = (data[size - 1] >> 6) & 1;
   pelnor::opt_search = data[size - 1] >> 7;
   pelnor::testing::MemoryPlatform platform;
   platform.files["f.jpg"].assign(data, data + size - 1);
