@@ -3,8 +3,9 @@
 
 Makes a batch of N copies of sample and real camera files, then measures in one run, side by
 side: pelnor dumping the batch and extracting every thumbnail (-o), the same with -s -k (the Exif
-segment searched for and read whole, the run kept going), the floor program doing only the system
-calls the job needs, and exiv2, jhead and exiftool doing the same jobs. Every program
+segment searched for and read whole, the run kept going), dumping with -a (the Exif,
+Interoperability and GPS directories too) by itself and with -s -k, the floor program doing only
+the system calls the job needs, and exiv2, jhead and exiftool doing the same jobs. Every program
 gets the same file list through the same xargs, many files per invocation. Wall time, CPU time
 (user + sys of the whole process tree) and peak resident memory come from wait4. It also counts
 the system calls per file (strace) and shows how time and memory grow with the number of files.
@@ -123,6 +124,11 @@ def probe_sources(pelnor, sources, work):
             start = f.read(12)
         segment_past = (os.path.getsize(path) >= HEAD_SIZE and start[6:12] == b"Exif\0\0"
                         and 4 + (start[4] << 8 | start[5]) > HEAD_SIZE)
+        # What each dump prints, for the time per printed byte.
+        printed = {opts: len(subprocess.run([pelnor, *opts.split(), name], cwd=probe,
+                                            capture_output=True).stdout)
+                   for opts in ("-s -k", "-a", "-a -s -k")}
+        printed["-"] = len(dump.stdout)
         jhead_ok = False
         if shutil.which("jhead"):
             jhead = subprocess.run(["jhead", "-st", "&i.jhead.jpg", name], cwd=probe,
@@ -133,7 +139,7 @@ def probe_sources(pelnor, sources, work):
                 "key": key, "path": path, "dump_bytes": len(dump.stdout),
                 "extract_bytes": len(extract.stdout), "suffix": suffix + ("+past" if past else ""),
                 "thumb_bytes": thumb_bytes, "thumb_at": thumb_at, "size": os.path.getsize(path),
-                "segment_past": segment_past,
+                "segment_past": segment_past, "printed": printed,
             })
         else:
             search = subprocess.run([pelnor, "-s", name], cwd=probe, capture_output=True)
@@ -341,6 +347,8 @@ def run_all(args, n, work):
     progs = [
         ("dump", "pelnor", [pelnor], *full),
         ("dump", "pelnor -s -k", [pelnor, "-s", "-k"], *full),
+        ("dump", "pelnor -a", [pelnor, "-a"], *full),
+        ("dump", "pelnor -a -s -k", [pelnor, "-a", "-s", "-k"], *full),
         ("dump", "floor", [floor, "-p", plan], *full),
         ("dump", "exiv2 -pa", ["exiv2", "-pa"], *full),
         ("dump", "exiftool -IFD0:all -IFD1:all", ["exiftool", "-IFD0:all", "-IFD1:all"], *peer),
@@ -410,6 +418,24 @@ def run_all(args, n, work):
         if p in summary and f in summary:
             out.append(f"- {mode}: {p} / {f} = {summary[p][0] / summary[f][0]:.2f}x wall, "
                        f"{summary[p][1] / summary[f][1]:.2f}x CPU (target: within 1.15x)")
+    out.append("")
+
+    # -a prints more per file; what matters is what each printed byte costs.
+    out.append("## Time per printed byte\n")
+    out.append("CPU time of the batch run above divided by the bytes the run prints (the sum, over "
+               "the batch, of what each file printed alone).\n")
+    out.append("| program | bytes printed | per file | CPU s | CPU ns per byte | per byte / pelnor |")
+    out.append("|---|---:|---:|---:|---:|---:|")
+    base = None
+    for label, opts in (("pelnor", "-"), ("pelnor -s -k", "-s -k"), ("pelnor -a", "-a"),
+                        ("pelnor -a -s -k", "-a -s -k")):
+        if label not in summary:
+            continue
+        printed = sum(kept[i % len(kept)]["printed"][opts] for i in range(n))
+        per_byte = summary[label][1] / printed * 1e9
+        base = base or per_byte
+        out.append(f"| `{label}` | {printed:,} | {printed / n:,.0f} | {fmt_s(summary[label][1])} | "
+                   f"{per_byte:.2f} | {per_byte / base:.2f}x |")
     out.append("")
 
     # Growth with the number of files: one direct invocation, no xargs.

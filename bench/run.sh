@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Batch benchmark: pelnor (by default and with -s -k) against the system-call floor and exiv2,
-# jhead and exiftool, plus the strip-conversion microbenchmark.
+# Batch benchmark: pelnor (by default, with -s -k, and dumping with -a) against the system-call
+# floor and exiv2, jhead and exiftool, plus the strip-conversion microbenchmark.
 #
 #   bench/run.sh [-n FILES] [-r RUNS] [-p PEER_FILES] [-d DIR] [--no-micro] [--keep]
 #
