@@ -11,8 +11,6 @@
 namespace pelnor {
 namespace {
 
-// The field type of a pointer to a directory, which TIFF added after 6.0; a LONG in all but name.
-constexpr std::uint16_t kIfdType = 13;
 // A longer array shows its first values and how many more there are: one line stays readable.
 constexpr std::uint32_t kMostValues = 16;
 

@@ -13,7 +13,6 @@ constexpr char kAlreadyDumped[] = "\t<IFD already dumped>\n";
 constexpr std::uint16_t kExifPointer = 0x8769;
 constexpr std::uint16_t kGpsPointer = 0x8825;
 constexpr std::uint16_t kInteropPointer = 0xA005;
-constexpr std::uint16_t kIfdType = 13;
 
 // The directories dumped so far in this file: IFD0 and at most the three below it.
 struct Dumped {

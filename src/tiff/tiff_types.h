@@ -21,6 +21,10 @@ enum FieldType : std::uint16_t {
   DOUBLE = 12,
 };
 
+/// The type of a pointer to a directory, which TIFF added after 6.0: a LONG in all but its name,
+/// printed "UNKNOWN" as the generic line has always printed 13.
+inline constexpr std::uint16_t kIfdType = 13;
+
 /// One 12-byte IFD entry decoded into host order, fields in the order the file stores them.
 struct TagEntry {
   std::uint16_t tag;
