@@ -59,18 +59,16 @@ def exiftool_entries(text):  # {(directory, index): [tag, type, count, value pos
     return {k: v for k, v in entries.items() if v[0] is not None}
 
 
-def blocks(out):  # {directory: [(generic line match, decoded line)]}
+def blocks(out):  # {directory: [(generic line match, the lines up to the next one)]}
     found, current = {}, None
-    for line in out.split("\n"):
+    for line in out.split("\n"):  # a text may hold line ends: it runs to the next entry
         m = GENERIC.match(line)
         if line in HEADINGS:
             current = found.setdefault(HEADINGS[line], [])
         elif m and current is not None:
-            current.append((m, ""))
+            current.append((m, None))
         elif current:
-            current[-1] = (current[-1][0], current[-1][1] or line)
-        if not line:
-            current = None
+            current[-1] = (current[-1][0], line if current[-1][1] is None else current[-1][1] + "\n" + line)
     return found
 
 
@@ -97,7 +95,7 @@ def same(text, want, typ):  # floats as the same number of their type, every oth
     if typ in (11, 12):
         f = (lambda x: struct.unpack("f", struct.pack("f", float(x)))[0]) if typ == 11 else float
         return [f(x) for x in text.split()[:len(want.split())]] == [f(x) for x in want.split()]
-    return text == want or text.startswith(want + " ")
+    return text == want or text.startswith((want + " ", want + "\n"))
 
 
 def main():
@@ -130,7 +128,7 @@ def main():
                 faults.append(f"{os.path.basename(path)}: {d} entry {k}: exiftool tag {tag:#x} type {typ} "
                               f"count {count} at {at}; pelnor {m[0] if m else 'none'}")
                 continue
-            decoded = re.match(r"\t(\w+): (.*)", got[1])
+            decoded = re.match(r"\t(\w+): (.*)", got[1] or "", re.S)
             if d in ("IFD0", "IFD1") or not decoded or at is None:
                 continue
             values[0] += 1
