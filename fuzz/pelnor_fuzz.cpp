@@ -1,8 +1,9 @@
 // libFuzzer target: one file through the whole per-file sequence with -o, on the in-memory
-// platform. The input's last byte picks a fault from its low five bits (below 17: a failed or
+// platform. The input's last byte picks a fault from its low five bits (below 19: a failed or
 // short write among the first four or read among the first three, a refused canvas block, a
-// failed create; anything else: none), -a from bit 6 and -s from bit 7; the rest is the file.
-// Afterwards every file must be closed and every block freed.
+// failed create, a failed close of the thumbnail, a short read whose cut-back fails; anything
+// else: none), an input read in order like a pipe from bit 5, -a from bit 6 and -s from bit 7;
+// the rest is the file. Afterwards every file must be closed and every block freed.
 //   cmake --preset sanitize && cmake --build --preset sanitize && ctest --preset sanitize -R fuzz
 #include <cstdio>
 #include <cstdlib>
@@ -33,6 +34,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     platform.read_fault = fault % 2 ? platform.kShort : platform.kFail;
   }
   platform.fail_create = fault == 16;
+  if (fault == 17) platform.fail_close = 0;
+  if (fault == 18) {
+    platform.fail_read = 2;
+    platform.read_fault = platform.kShort;
+    platform.fail_truncate = true;
+  }
+  platform.in_order = (data[size - 1] >> 5) & 1;
   pelnor::opt_output = 1;
   {
     pelnor::Session session(platform);
