@@ -192,15 +192,21 @@ void print_tag(const TiffData& tiff, std::uint64_t raw_offset, const TagEntry& e
 }  // namespace
 
 // The text never reaches past the data read.
-EntryText entry_text(const TiffData& tiff, std::uint64_t raw_offset, const TagEntry& e) {
-  const bool inline_text = e.count <= 4;
-  const std::uint64_t start = inline_text ? raw_offset + 8 : e.value;
-  const auto available = static_cast<std::size_t>(start < tiff.size ? tiff.size - start : 0);
+EntryText text_at(const TiffData& tiff, std::uint64_t start, std::uint64_t most) {
+  const std::uint64_t left = start < tiff.size ? tiff.size - start : 0;
+  const auto available = static_cast<std::size_t>(most < left ? most : left);
   const char* text = available ? reinterpret_cast<const char*>(tiff.at(start)) : "";
   const void* zero = available ? std::memchr(text, 0, available) : nullptr;
   const auto length = static_cast<int>(
       zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - text) : available);
-  return {text, length, inline_text || tiff.contains(e.value, e.count)};
+  return {text, length, tiff.contains(start, most)};
+}
+
+EntryText entry_text(const TiffData& tiff, std::uint64_t raw_offset, const TagEntry& e) {
+  const bool inline_text = e.count <= 4;
+  EntryText text = text_at(tiff, inline_text ? raw_offset + 8 : e.value, UINT64_MAX);
+  text.whole = inline_text || tiff.contains(e.value, e.count);
+  return text;
 }
 
 // Any other ASCII entry: its text in a field of count - 1 characters (a negative width

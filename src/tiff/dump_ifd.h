@@ -24,14 +24,22 @@ const char* type_name(std::uint32_t type);
 /// data read, 0 when it printed the line of an IFD beyond it.
 int dump_ifd(const TiffData& tiff_base, std::uint32_t ifd, int little_endian, Directory dir);
 
-/// The text of the ASCII entry `e`, whose raw entry lies at TIFF offset `raw_offset`.
+/// A text in the data read.
 struct EntryText {
   const char* chars;
-  /// Up to its zero byte, or to the end of the data read when none comes first.
+  /// Up to its zero byte, or to where it must stop when none comes first.
   int length;
-  /// False when its count runs past the data read.
+  /// False when it runs past the data read.
   bool whole;
 };
+
+/// The text at TIFF offset `start`: up to its zero byte, its first `most` bytes or the end of
+/// the data read, whichever comes first; whole when its `most` bytes lie in the data read.
+EntryText text_at(const TiffData& tiff, std::uint64_t start, std::uint64_t most);
+
+/// The text of the ASCII entry `e`, whose raw entry lies at TIFF offset `raw_offset`: up to its
+/// zero byte, which may lie past its count, or the end of the data read; whole when its count
+/// lies in the data read.
 EntryText entry_text(const TiffData& tiff, std::uint64_t raw_offset, const TagEntry& e);
 
 /// Prints the line of an ASCII entry that no table names: a tab and its text in brackets, in a

@@ -2,7 +2,6 @@
 
 #include <bit>
 #include <charconv>
-#include <cstring>
 
 #include "text/print.h"
 #include "tiff/byte_order.h"
@@ -200,18 +199,11 @@ void print_comment(const TiffData& tiff, std::uint64_t at, std::uint32_t count) 
     return;
   }
   const auto* code = reinterpret_cast<const char*>(tiff.at(at));
-  const std::uint64_t start = at + 8;
-  const std::uint64_t length = count - 8u;
-  const auto available =
-      static_cast<std::size_t>(length < tiff.size - start ? length : tiff.size - start);
-  const char* text = available ? reinterpret_cast<const char*>(tiff.at(start)) : "";
-  const void* zero = available ? std::memchr(text, 0, available) : nullptr;
-  const auto shown = static_cast<int>(
-      zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - text) : available);
-  if (available == length) {
-    print(" [%.*s] [%.*s]\n", 8, code, shown, text);
+  const EntryText text = text_at(tiff, at + 8, count - 8u);
+  if (text.whole) {
+    print(" [%.*s] [%.*s]\n", 8, code, text.length, text.chars);
   } else {
-    print(" [%.*s] [%.*s] %s\n", 8, code, shown, text, kBeyondData);
+    print(" [%.*s] [%.*s] %s\n", 8, code, text.length, text.chars, kBeyondData);
   }
 }
 
