@@ -43,6 +43,12 @@ constexpr char kUnknownByteOrder[] = "Endian do not deside\n\n";
 // A file that cannot be opened, or whose head or Exif segment cannot be read.
 constexpr char kOpenError[] = "`%s' open error\n";
 
+// A file that cannot be opened or read: that one line, and the file would end the run.
+int cannot_read(const char* name) {
+  print(kOpenError, name);
+  return kExitStopped;
+}
+
 const char* report_line(std::int32_t kind) {
   switch (kind) {
     case THUMB_JPEG:
@@ -134,10 +140,7 @@ int thumbnail_stage(Session& session, const TiffData& tiff_base, std::uint32_t i
                                 : THUMB_NONE;
   // A signature that could not be read says nothing about the file: the file is one that
   // cannot be read, and that line stands in place of the report.
-  if (tiff_base.rest != nullptr && tiff_base.rest->failed()) {
-    print(kOpenError, name);
-    return kExitStopped;
-  }
+  if (tiff_base.rest != nullptr && tiff_base.rest->failed()) return cannot_read(name);
   if (kind == THUMB_NONE || opt_output == 0) {
     print("%s", report_line(kind));
     return kExitOk;
@@ -176,10 +179,7 @@ int thumbnail_stage(Session& session, const TiffData& tiff_base, std::uint32_t i
   session.thumbnail_failed = true;
   // What a failed close or cut-back leaves behind is neither known whole nor empty.
   if (!closed || cut_failed) platform.remove(out);
-  if (copy == Copy::kReadFailed) {
-    print(kOpenError, name);
-    return kExitStopped;
-  }
+  if (copy == Copy::kReadFailed) return cannot_read(name);
   if (report) print("File Write error for [%s]\n", out);
   return kExitOk;
 }
@@ -190,16 +190,10 @@ int process_file(Session& session, const char* name) {
   // The input stays open until its file is done: everything past the head is read through the
   // same handle, never by opening the name again.
   InputFile input(session.platform, name, session.window);
-  if (!input.is_open()) {
-    print(kOpenError, name);
-    return kExitStopped;
-  }
+  if (!input.is_open()) return cannot_read(name);
   PELNOR_UNPOISON(session.buffer, kDataMax);
   std::int64_t got = input.read_next(session.buffer, kHeadSize);
-  if (got < 0) {  // a file that opens but cannot be read (a directory, say)
-    print(kOpenError, name);
-    return kExitStopped;
-  }
+  if (got < 0) return cannot_read(name);  // a file that opens but cannot be read (a directory)
 
   // Only the bytes read from this file count; what an earlier file left in the buffer never
   // does.
@@ -215,11 +209,8 @@ int process_file(Session& session, const char* name) {
   }
   if (found != kExifFound) {
     PELNOR_POISON(session.buffer + size, kDataMax - size);
-    if (found == kExifReadFailed) {
-      print(kOpenError, name);
-    } else {
-      print("Not also Exif file\n");
-    }
+    if (found == kExifReadFailed) return cannot_read(name);
+    print("Not also Exif file\n");
     return kExitStopped;
   }
 
@@ -229,10 +220,7 @@ int process_file(Session& session, const char* name) {
     // With -s, a segment that runs past the head is read to its end, or to the end of the file.
     if (opt_search != 0 && cut && place.end > kHeadSize) {
       got = input.read_next(session.buffer + kHeadSize, place.end - kHeadSize);
-      if (got < 0) {
-        print(kOpenError, name);
-        return kExitStopped;
-      }
+      if (got < 0) return cannot_read(name);
       size += static_cast<std::uint32_t>(got);
       cut = size == place.end;
     }
@@ -242,10 +230,7 @@ int process_file(Session& session, const char* name) {
     // A segment that the walk found past the head is read whole behind it.
     const std::uint32_t want = place.end - place.tiff_position;
     got = input.read_at(place.tiff_position, session.buffer + kHeadSize, want);
-    if (got < 0) {
-      print(kOpenError, name);
-      return kExitStopped;
-    }
+    if (got < 0) return cannot_read(name);
     data_size = static_cast<std::uint32_t>(got);
     cut = data_size == want;
     base = session.buffer + kHeadSize;
