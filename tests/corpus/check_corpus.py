@@ -35,8 +35,10 @@ NAMES = {259: ({1: "No Compression", 7: "JPEG"}, "Other"),
          284: ({1: "Chunk", 2: "Planar format"}, "Unknown"),
          296: ({1: "No absolute unit of measurement", 2: "Inch", 3: "Centimeter"}, "Unknown")}
 DECODED = set(LINES) | {258, 282, 283, 529, 532}  # the tags that print no text
-GENERIC = re.compile(r"^ *(0x[0-9a-f]+):Tag=\S+\[(\d+)\] Type=\w+\[(\d+)\] Num=(-?\d+) "
-                     r"offset=(0x[0-9a-f]+|0)\[.*\n", re.M)
+# The generic line of an entry: position, tag, type, count, value, value plus the header's position.
+ENTRY = (r" *(0x[0-9a-f]+):Tag=\S+\[(\d+)\] Type=\w+\[(\d+)\] Num=(-?\d+) "
+         r"offset=(0x[0-9a-f]+|0)\[(0x[0-9a-f]+|0)\]")
+GENERIC = re.compile("^" + ENTRY + "\n", re.M)
 TIFF_AT = 12  # file position of the TIFF header; exiftool gives offsets as file positions
 faults, SEARCH = [], []
 END = time.monotonic() + 100  # before ctest's TIMEOUT kills the check and leaves its folder behind

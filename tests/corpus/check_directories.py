@@ -5,7 +5,9 @@ directory with the same tag, type, count and value position (for a value of at m
 value field 8 bytes past the entry), and the numbers and texts that the decoded lines of the Exif,
 Interoperability and GPS blocks show must be those stored there. At least 99.5% must agree.
 Exit code 0: they do; 1: they do not, or exiftool or the corpus is missing."""
-import argparse, csv, os, re, signal, struct, subprocess, sys
+import argparse, csv, os, re, struct, subprocess, sys
+
+from check_corpus import ENTRY, call
 
 HEADINGS = {"0th IFD dumping...:": "IFD0", "Exif IFD dumping...:": "ExifIFD", "GPS IFD dumping...:": "GPS",
             "Interoperability IFD dumping...:": "InteropIFD", "1th IFD dumping...:": "IFD1"}
@@ -20,20 +22,16 @@ SIZES = {t: s for t, _, s in FORMATS.values()}
 LETTERS = {t: f for t, f, _ in FORMATS.values()}
 VERSIONS = {"ExifVersion", "FlashpixVersion", "InteroperabilityVersion"}
 BYTES = {"ComponentsConfiguration", "FileSource", "SceneType"}  # UNDEFINED printed as numbers
-GENERIC = re.compile(r" *(0x[0-9a-f]+):Tag=\S+\[(\d+)\] Type=\w+\[(\d+)\] Num=(-?\d+) "
-                     r"offset=(0x[0-9a-f]+|0)\[(0x[0-9a-f]+|0)\]$")
+GENERIC = re.compile(ENTRY + "$")
 LINE = re.compile(r"  ((?:\| )*) *(?:\+ \[(\w+) directory|(\d+)\) |- Tag 0x(\w+) \(\d+ bytes, (\w+)\[(\d+)\]|"
                   r"([0-9a-f]{4,}): )")
 
 
-def run(argv, timeout):  # standard output; the whole process group is killed on a timeout
-    p = subprocess.Popen(argv, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, start_new_session=True)
+def run(argv):  # standard output; the whole process group is killed on a timeout
     try:
-        return p.communicate(timeout=timeout)[0].decode("latin-1")
+        return call(argv)[1].decode("latin-1")
     except subprocess.TimeoutExpired:
-        os.killpg(p.pid, signal.SIGKILL)
-        p.communicate()
-        sys.exit(f"FAIL {argv[0]} ran past {timeout} s")
+        sys.exit(f"FAIL {argv[0]} ran past its time")
 
 
 def exiftool_entries(text):  # {(directory, index): [tag, type, count, value position or None]}
@@ -109,13 +107,13 @@ def main():
     names = [r["file"] for r in csv.DictReader(open(manifest, encoding="utf-8"), delimiter="\t")]
     paths = [os.path.join(os.path.abspath(args.corpus), n) for n in names]
     try:
-        listing = run(["exiftool", "-v3"] + paths, 120).split("======== ")[1:]
+        listing = run(["exiftool", "-v3"] + paths).split("======== ")[1:]
     except FileNotFoundError:
         sys.exit("FAIL exiftool not found")
     listed = {p: exiftool_entries(text) for text in listing for p in [text.split("\n")[0]]}
     entries, values, faults = {d: 0 for d in HEADINGS.values()}, [0, 0], []
     for path in paths:
-        data, found = open(path, "rb").read(), blocks(run([args.pelnor, "-a", "-s", path], 20))
+        data, found = open(path, "rb").read(), blocks(run([args.pelnor, "-a", "-s", path]))
         first = (found.get("IFD0") or [[None]])[0][0]  # its bracket less its value: the TIFF header
         order = "<" if first and data[(int(first[6], 16) - int(first[5], 16)) % 2**32:][:2] == b"II" else ">"
         for (d, k), (tag, typ, count, at) in sorted(listed.get(path, {}).items()):
