@@ -74,7 +74,7 @@ class InputRest final : public FileRest {
   }
 
   bool read(std::uint64_t offset, std::uint8_t* out, std::uint32_t size) override {
-    return input_.read_at(tiff_position_ + offset, out, size) == size;
+    return input_.read(tiff_position_ + offset, out, size) == size;
   }
 
   bool failed() const override { return input_.failed(); }
@@ -82,18 +82,6 @@ class InputRest final : public FileRest {
  private:
   InputFile& input_;
   std::uint32_t tiff_position_;
-};
-
-// The segment walk's reads past the head.
-class WalkReads final : public FileBytes {
- public:
-  explicit WalkReads(InputFile& input) : input_(input) {}
-  std::int64_t read(std::uint64_t position, std::uint8_t* out, std::uint32_t size) override {
-    return input_.read_at(position, out, size);
-  }
-
- private:
-  InputFile& input_;
 };
 
 enum class Copy { kWhole, kWriteFailed, kReadFailed };
@@ -201,9 +189,8 @@ int process_file(Session& session, const char* name) {
   bool cut = size == kHeadSize;  // the file may go on past the data read
   ExifPlace place;
   int found;
-  WalkReads walk_reads(input);
   if (opt_search != 0) {
-    found = find_exif(session.buffer, size, cut ? &walk_reads : nullptr, &place);
+    found = find_exif(session.buffer, size, cut ? &input : nullptr, &place);
   } else {
     found = exif_at_six(session.buffer, size, &place) ? kExifFound : kExifNotFound;
   }
@@ -229,7 +216,7 @@ int process_file(Session& session, const char* name) {
   } else {
     // A segment that the walk found past the head is read whole behind it.
     const std::uint32_t want = place.end - place.tiff_position;
-    got = input.read_at(place.tiff_position, session.buffer + kHeadSize, want);
+    got = input.read(place.tiff_position, session.buffer + kHeadSize, want);
     if (got < 0) return cannot_read(name);
     data_size = static_cast<std::uint32_t>(got);
     cut = data_size == want;

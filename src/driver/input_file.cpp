@@ -23,7 +23,7 @@ std::int64_t InputFile::read_next(std::uint8_t* out, std::uint32_t size) {
   return got;
 }
 
-std::int64_t InputFile::read_at(std::uint64_t position, std::uint8_t* out, std::uint32_t size) {
+std::int64_t InputFile::read(std::uint64_t position, std::uint8_t* out, std::uint32_t size) {
   if (!in_order_) {
     const std::int64_t got = platform_.read_at(file_, position, out, size);
     if (got != kCannotSeek) {

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "platform/platform.h"
+#include "tiff/exif_segment.h"
 
 namespace pelnor {
 
@@ -18,7 +19,7 @@ inline constexpr std::uint32_t kWindowSize = 65536;
 /// terminal) reaches a position ahead of what was read by reading up to it; the last block read
 /// is kept in `window`, so that bytes just looked at (a stream's signature) can be taken again.
 /// A position before that block cannot be reached again.
-class InputFile {
+class InputFile final : public FileBytes {
  public:
   /// Opens `name` for reading. `window` holds kWindowSize bytes and lives as long as this.
   InputFile(Platform& platform, const char* name, std::uint8_t* window);
@@ -35,7 +36,8 @@ class InputFile {
 
   /// Reads up to `size` bytes at file position `position`. Returns the count read, short at the
   /// end of the file or where a file read in order has gone past `position`, or kReadFailed.
-  std::int64_t read_at(std::uint64_t position, std::uint8_t* out, std::uint32_t size);
+  /// The segment walk reads past the head through it.
+  std::int64_t read(std::uint64_t position, std::uint8_t* out, std::uint32_t size) override;
 
   /// False when the file is known to end before file position `end`. A file read in order is
   /// not known to end until it is read.
