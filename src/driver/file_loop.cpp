@@ -237,9 +237,10 @@ int process_file(Session& session, const char* name) {
   std::uint32_t ifd0 = kOffsetBeyondData;
   read32_at(tiff, 4, little_endian, &ifd0);
   print("0th IFD dumping...:\n");
-  dump_ifd(tiff, ifd0, little_endian, DIR_TIFF);
+  dump_ifd(tiff, ifd0, little_endian, nullptr);
   print("\n");
-  if (opt_all != 0) dump_sub_ifds(tiff, ifd0, little_endian);
+  DumpedDirectories dumped;
+  if (opt_all != 0) dump_sub_ifds(tiff, ifd0, little_endian, &dumped);
 
   // A next-IFD field that cannot be read leaves IFD1 unknown, as an offset of 0 does.
   std::uint32_t ifd1 = 0;
@@ -252,8 +253,9 @@ int process_file(Session& session, const char* name) {
     return kExitStopped;
   }
   print("1th IFD dumping...:\n");
-  dump_ifd(tiff, ifd1, little_endian, DIR_TIFF);
+  dump_ifd(tiff, ifd1, little_endian, nullptr);
   print("\n");
+  if (opt_all != 0) dump_ifd_chain(tiff, ifd1, little_endian, &dumped);
 
   return thumbnail_stage(session, tiff, ifd1, little_endian, name);
 }

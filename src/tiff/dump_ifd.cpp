@@ -193,7 +193,7 @@ void print_tag(const TiffData& tiff, std::uint64_t raw_offset, const TagEntry& e
 
 // The text never reaches past the data read.
 EntryText text_at(const TiffData& tiff, std::uint64_t start, std::uint64_t most) {
-  const std::uint64_t left = start < tiff.size ? tiff.size - start : 0;
+  const std::uint64_t left = tiff.bytes_at(start);
   const auto available = static_cast<std::size_t>(most < left ? most : left);
   const char* text = available ? reinterpret_cast<const char*>(tiff.at(start)) : "";
   const void* zero = available ? std::memchr(text, 0, available) : nullptr;
@@ -224,7 +224,8 @@ const char* type_name(std::uint32_t type) {
   return kTypeNames[type < kTypeNameCount ? type : kTypeNameCount - 1];
 }
 
-int dump_ifd(const TiffData& tiff_base, std::uint32_t ifd, int little_endian, Directory dir) {
+int dump_ifd(const TiffData& tiff_base, std::uint32_t ifd, int little_endian,
+             const TagTable* names) {
   std::uint16_t n;
   if (!read16_at(tiff_base, ifd, little_endian, &n)) {
     print(kIfdBeyond);
@@ -238,13 +239,13 @@ int dump_ifd(const TiffData& tiff_base, std::uint32_t ifd, int little_endian, Di
     }
     TagEntry e;
     decode_entry(&e, tiff_base.at(raw_offset), little_endian);
-    const auto position = static_cast<std::uint32_t>(raw_offset + tiff_base.position);
-    print(kGenericLine, position, unsigned{e.tag}, int{e.tag}, type_name(e.type), int{e.type},
-          as_int(e.count), e.value, e.value + tiff_base.position);
-    if (dir == DIR_TIFF) {
+    const std::uint32_t origin = tiff_base.origin_position();
+    print(kGenericLine, static_cast<std::uint32_t>(raw_offset) + origin, unsigned{e.tag},
+          int{e.tag}, type_name(e.type), int{e.type}, as_int(e.count), e.value, e.value + origin);
+    if (names == nullptr) {
       print_tag(tiff_base, raw_offset, e, little_endian);
     } else {
-      print_exif_entry(tiff_base, raw_offset, e, little_endian, dir);
+      print_entry_value(tiff_base, raw_offset, e, little_endian, *names);
     }
   }
   return 1;

@@ -16,13 +16,15 @@ inline constexpr const char kBeyondData[] = "<beyond the data read>";
 /// Name printed for a field type number in the generic line.
 const char* type_name(std::uint32_t type);
 
-/// Prints every entry of the IFD at TIFF offset `ifd` to standard output, in stored order: the
-/// generic line, then the decoded line that `dir` gives the entry (the TIFF tags of IFD0 and
-/// IFD1 for DIR_TIFF, the Exif standard's tags of the other directories). Nothing beyond the
-/// data read is read: an IFD or entries there get lines of their own, and a value or text cut by
-/// the end of the data ends with kBeyondData. Returns 1 when the IFD's entry count lies in the
-/// data read, 0 when it printed the line of an IFD beyond it.
-int dump_ifd(const TiffData& tiff_base, std::uint32_t ifd, int little_endian, Directory dir);
+/// Prints every entry of the IFD at offset `ifd` to standard output, in stored order: the generic
+/// line, then, without `names` (IFD0 and IFD1), the decoded line of the twenty well-known TIFF
+/// tags or the text of an ASCII entry; with `names` (the blocks of -a), the value line of every
+/// entry, labelled by the names the table gives. Nothing beyond the data read is read: an IFD or
+/// entries there get lines of their own, and a value or text cut by the end of the data ends with
+/// kBeyondData. Returns 1 when the IFD's entry count lies in the data read, 0 when it printed the
+/// line of an IFD beyond it.
+int dump_ifd(const TiffData& tiff_base, std::uint32_t ifd, int little_endian,
+             const TagTable* names);
 
 /// A text in the data read.
 struct EntryText {

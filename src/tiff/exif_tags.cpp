@@ -269,35 +269,22 @@ constexpr ExifTag kGpsTags[] = {
     {0x001F, "GPSHPositioningError"},
 };
 
-struct Table {
-  const ExifTag* begin;
-  const ExifTag* end;
-};
-
-template <std::size_t N>
-constexpr Table table(const ExifTag (&tags)[N]) {
-  return {tags, tags + N};
-}
-
-template <std::size_t N>
-constexpr bool sorted(const ExifTag (&tags)[N]) {
-  for (std::size_t i = 1; i < N; ++i) {
-    if (tags[i - 1].tag >= tags[i].tag) return false;
-  }
-  return true;
-}
 static_assert(sorted(kExifTags) && sorted(kInteropTags) && sorted(kGpsTags));
-
-constexpr Table kTables[] = {
-    {nullptr, nullptr}, table(kExifTags), table(kInteropTags), table(kGpsTags)};
 
 }  // namespace
 
-const ExifTag* find_exif_tag(Directory dir, std::uint16_t tag) {
-  const Table& t = kTables[dir];
-  const ExifTag* found = std::lower_bound(
-      t.begin, t.end, tag, [](const ExifTag& e, std::uint16_t wanted) { return e.tag < wanted; });
-  return found != t.end && found->tag == tag ? found : nullptr;
+const TagTable kExifStandard = tag_table(kExifTags);
+const TagTable kExifNames = tag_table(kExifTags, &kOtherThenTiff);
+const TagTable kInteropNames = tag_table(kInteropTags);
+const TagTable kGpsNames = tag_table(kGpsTags);
+
+const ExifTag* find_tag(const TagTable& table, std::uint16_t tag) {
+  for (const TagTable* t = &table; t != nullptr; t = t->also) {
+    const ExifTag* found = std::lower_bound(
+        t->begin, t->end, tag, [](const ExifTag& e, std::uint16_t wanted) { return e.tag < wanted; });
+    if (found != t->end && found->tag == tag) return found;
+  }
+  return nullptr;
 }
 
 }  // namespace pelnor

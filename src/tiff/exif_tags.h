@@ -1,19 +1,12 @@
-// The tags of the Exif, Interoperability and GPS directories: their names and the meanings of
-// their enumerated values, as the Exif standard (CIPA DC-008, Exif 3.0) gives them.
+// The names of the tags that the blocks of -a decode: the Exif, Interoperability and GPS tags and
+// the meanings of their enumerated values, as the Exif standard (CIPA DC-008, Exif 3.0) gives
+// them; the TIFF tags and the other tags cameras write beside them; the makers' own tags.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace pelnor {
-
-/// Which directory an IFD is: IFD0 and IFD1 print the TIFF tags of the default dump; the other
-/// three, dumped with -a, print the names of the Exif standard.
-enum Directory : std::uint8_t {
-  DIR_TIFF = 0,
-  DIR_EXIF = 1,
-  DIR_INTEROP = 2,
-  DIR_GPS = 3,
-};
 
 /// One value of an enumerated tag and what it means. For a tag whose value is a letter (the GPS
 /// references and modes), `value` is the letter's character code.
@@ -39,10 +32,48 @@ struct ExifTag {
   std::uint8_t undefined = UNDEF_HEX;
   /// The meanings belong to each value of several (ComponentsConfiguration), not to a single one.
   bool each = false;
+  /// The name of an entry of this tag that is a 32-bit offset (LONG, SLONG, IFD) rather than the
+  /// data itself, where the two are named apart; null: `name` for both.
+  const char* pointer_name = nullptr;
 };
 
-/// The Exif standard's tag `tag` of directory `dir`; null for a tag it does not define there,
-/// and for every tag of DIR_TIFF.
-const ExifTag* find_exif_tag(Directory dir, std::uint16_t tag);
+/// The names of one directory's tags: an array sorted by tag, and the table to look in next for
+/// a tag it does not name.
+struct TagTable {
+  const ExifTag* begin;
+  const ExifTag* end;
+  const TagTable* also;
+};
+
+template <std::size_t N>
+constexpr TagTable tag_table(const ExifTag (&tags)[N], const TagTable* also = nullptr) {
+  return {tags, tags + N, also};
+}
+
+/// True when the tags are sorted and each stands once, as the lookup needs.
+template <std::size_t N>
+constexpr bool sorted(const ExifTag (&tags)[N]) {
+  for (std::size_t i = 1; i < N; ++i) {
+    if (tags[i - 1].tag >= tags[i].tag) return false;
+  }
+  return true;
+}
+
+/// The directories of -a: the Exif standard's tags, then the other tags cameras write there;
+/// the TIFF tags first, for the further IFDs and SubIFDs of TIFF-format files.
+extern const TagTable kExifNames;
+extern const TagTable kInteropNames;
+extern const TagTable kGpsNames;
+extern const TagTable kTiffNames;
+
+/// The tables the chains above are made of: the Exif standard's tags alone, the TIFF tags alone,
+/// and the other tags followed by either.
+extern const TagTable kExifStandard;
+extern const TagTable kTiffStandard;
+extern const TagTable kOtherThenTiff;
+extern const TagTable kOtherThenExif;
+
+/// The tag `tag` as `table` or the tables after it name it; null for a tag none of them names.
+const ExifTag* find_tag(const TagTable& table, std::uint16_t tag);
 
 }  // namespace pelnor

@@ -19,6 +19,7 @@ constexpr char kMeaning[] = " [%s]";
 constexpr char kMore[] = " <%u more>\n";
 constexpr char kByteCount[] = " <%u bytes>\n";
 constexpr char kCut[] = " %s\n";  // with kBeyondData
+constexpr char kNoValues[] = "\t%s: <values of an unknown type>\n";
 
 // Bytes one value of `type` takes; 0 for a type whose values cannot be read.
 std::uint32_t value_size(std::uint16_t type) {
@@ -208,12 +209,12 @@ void print_comment(const TiffData& tiff, std::uint64_t at, std::uint32_t count) 
 }
 
 void print_named_text(const TiffData& tiff, std::uint64_t raw_offset, const TagEntry& e,
-                      const ExifTag& tag) {
+                      const char* label, const ExifTag& tag) {
   const EntryText text = entry_text(tiff, raw_offset, e);
   if (text.whole) {
-    print(kNamedText, tag.name, static_cast<int>(e.count - 1u), text.length, text.chars);
+    print(kNamedText, label, static_cast<int>(e.count - 1u), text.length, text.chars);
   } else {
-    print(kNamedTextCut, tag.name, text.length, text.chars, kBeyondData);
+    print(kNamedTextCut, label, text.length, text.chars, kBeyondData);
   }
   // A one-letter text of the GPS references and modes.
   const char* meaning =
@@ -222,28 +223,44 @@ void print_named_text(const TiffData& tiff, std::uint64_t raw_offset, const TagE
   print("\n");
 }
 
+// The label of a tag that no table names: its number, "0xEA1D".
+const char* number_label(std::uint16_t tag, char (&out)[7]) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  out[0] = '0';
+  out[1] = 'x';
+  for (int i = 0; i < 4; ++i) out[2 + i] = kDigits[(tag >> (12 - 4 * i)) & 0xF];
+  out[6] = '\0';
+  return out;
+}
+
 }  // namespace
 
-void print_exif_entry(const TiffData& tiff, std::uint64_t raw_offset, const TagEntry& e,
-                      int little_endian, Directory dir) {
-  const ExifTag* tag = find_exif_tag(dir, e.tag);
-  if (tag == nullptr) {
-    if (e.type == ASCII) print_text(tiff, raw_offset, e);
-    return;
-  }
+void print_entry_value(const TiffData& tiff, std::uint64_t raw_offset, const TagEntry& e,
+                       int little_endian, const TagTable& names) {
+  static constexpr ExifTag kUnnamed{0, nullptr};  // its value prints by its type alone
+  const ExifTag* named = find_tag(names, e.tag);
+  const ExifTag& tag = named != nullptr ? *named : kUnnamed;
+  char number[7];
+  const bool pointer = e.type == LONG || e.type == SLONG || e.type == kIfdType;
+  const char* label = named == nullptr                             ? number_label(e.tag, number)
+                      : pointer && named->pointer_name != nullptr ? named->pointer_name
+                                                                   : named->name;
   if (e.type == ASCII) {
-    print_named_text(tiff, raw_offset, e, *tag);
+    print_named_text(tiff, raw_offset, e, label, tag);
     return;
   }
   const std::uint32_t size = value_size(e.type);
-  if (size == 0) return;  // a type whose values cannot be read: the generic line says which
-  const std::uint64_t at = std::uint64_t{e.count} * size <= 4 ? raw_offset + 8 : e.value;
-  print("\t%s:", tag->name);
-  if (e.type != UNDEFINED || tag->undefined == UNDEF_BYTES) {
-    print_numbers(tiff, at, e, e.type, little_endian, *tag);
+  if (size == 0) {  // the generic line names the type
+    print(kNoValues, label);
     return;
   }
-  switch (tag->undefined) {
+  const std::uint64_t at = std::uint64_t{e.count} * size <= 4 ? raw_offset + 8 : e.value;
+  print("\t%s:", label);
+  if (e.type != UNDEFINED || tag.undefined == UNDEF_BYTES) {
+    print_numbers(tiff, at, e, e.type, little_endian, tag);
+    return;
+  }
+  switch (tag.undefined) {
     case UNDEF_VERSION:
       if (e.count != 4 || !printable(tiff.at(at))) break;
       print(" %.*s\n", 4, reinterpret_cast<const char*>(tiff.at(at)));

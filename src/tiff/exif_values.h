@@ -9,12 +9,11 @@
 
 namespace pelnor {
 
-/// Prints what follows the generic line of entry `e` of directory `dir` (not DIR_TIFF), whose
-/// raw entry lies at TIFF offset `raw_offset`: "\t<Name>: <values>" for a tag the Exif standard
-/// defines there and a type whose values can be read, the text of any other ASCII entry, nothing
-/// for the rest. Values are read from the data read only; one cut by its end ends the line with
-/// kBeyondData.
-void print_exif_entry(const TiffData& tiff, std::uint64_t raw_offset, const TagEntry& e,
-                      int little_endian, Directory dir);
+/// Prints the value line that follows the generic line of entry `e` in a block of -a, whose raw
+/// entry lies at `raw_offset`: "\t<label>: <values>", the label being the name `names` gives the
+/// tag, or else its number ("0xEA1D"). Values are read from the data read only; one cut by its
+/// end ends the line with kBeyondData.
+void print_entry_value(const TiffData& tiff, std::uint64_t raw_offset, const TagEntry& e,
+                       int little_endian, const TagTable& names);
 
 }  // namespace pelnor

@@ -1,76 +1,306 @@
 #include "tiff/sub_ifds.h"
 
+#include <cstring>
+
 #include "text/print.h"
 #include "tiff/byte_order.h"
 #include "tiff/dump_ifd.h"
+#include "tiff/exif_tags.h"
+#include "tiff/maker_notes.h"
+#include "tiff/tiff_types.h"
 
 namespace pelnor {
 namespace {
 
 constexpr char kNotFollowed[] = "\t<IFD pointer of another type or count>\n";
 constexpr char kAlreadyDumped[] = "\t<IFD already dumped>\n";
+constexpr char kIfdBeyond[] = "\t<IFD beyond the data read>\n";
+constexpr char kTooMany[] = "\t<more directories than one file may have: %d>\n";
+constexpr char kNoDirectory[] = "\t<no directory where the entry says>\n";
+constexpr char kMakerNoteLine[] = "\t<%s maker note: IFD at %#x, offsets from %#x, %s>\n";
+constexpr char kMovedMakerNoteLine[] =
+    "\t<%s maker note: IFD at %#x, offsets from %#x (moved by %d since it was written), %s>\n";
+constexpr char kNotIfd[] = "\t<%s maker note: not an IFD>\n";
+constexpr char kNoIfdFound[] = "\t<%s maker note: no IFD found>\n";
 
 constexpr std::uint16_t kExifPointer = 0x8769;
 constexpr std::uint16_t kGpsPointer = 0x8825;
 constexpr std::uint16_t kInteropPointer = 0xA005;
+constexpr std::uint16_t kMakerNote = 0x927C;
+constexpr std::uint16_t kSubIfds = 0x014A;
+constexpr std::uint16_t kMake = 0x010F;
+constexpr std::uint16_t kModel = 0x0110;
 
-// The directories dumped so far in this file: IFD0 and at most the three below it.
-struct Dumped {
-  std::uint32_t offsets[4];
-  int count;
+// Maker-note directories inside maker-note directories, at most.
+constexpr int kMostDepth = 4;
+
+struct Walk {
+  const TiffData& tiff;
+  int little_endian;
+  DumpedDirectories* dumped;
+  Camera camera;
 };
 
-// The first entry with tag `tag` of the IFD at `ifd`, among its entries in the data read.
-bool find_pointer(const TiffData& tiff, std::uint32_t ifd, std::uint16_t tag, int little_endian,
-                  TagEntry* pointer) {
+// A directory's place: the data its offsets count in, its offset there, its byte order.
+struct Place {
+  TiffData data;
+  std::uint32_t ifd;
+  int little_endian;
+};
+
+std::int64_t file_position(const Place& p) {
+  return std::int64_t{p.data.position} + p.data.origin + p.ifd;
+}
+
+// Bytes one value of `type` takes; 0 for a type without values.
+std::uint64_t value_bytes(std::uint16_t type) {
+  static constexpr std::uint8_t kSizes[14] = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8, 4};
+  return type < 14 ? kSizes[type] : 0;
+}
+
+bool is_pointer_type(std::uint16_t type) {
+  return type == LONG || type == SLONG || type == kIfdType;
+}
+
+// The first entry with tag `tag` of the IFD at `ifd`, among its entries in the data read, and
+// where its raw entry lies.
+bool find_entry(const TiffData& tiff, std::uint32_t ifd, std::uint16_t tag, int little_endian,
+                TagEntry* found, std::uint64_t* raw_offset = nullptr) {
   std::uint16_t n;
   if (!read16_at(tiff, ifd, little_endian, &n)) return false;
   for (unsigned k = 0; k < n && tiff.contains(entry_offset(ifd, k), kEntrySize); ++k) {
     const std::uint8_t* raw = tiff.at(entry_offset(ifd, k));
     if (file16(raw, little_endian) == tag) {
-      decode_entry(pointer, raw, little_endian);
+      decode_entry(found, raw, little_endian);
+      if (raw_offset != nullptr) *raw_offset = entry_offset(ifd, k);
       return true;
     }
   }
   return false;
 }
 
-// One block: the heading, the directory or the line that says why it is not dumped, the blank
-// line. True when the directory's entries were dumped.
-bool dump_block(const TiffData& tiff, const char* heading, const TagEntry& pointer, Directory dir,
-                int little_endian, Dumped* dumped) {
-  print("%s", heading);
+// What a block says in place of its entries, or null when it dumps them.
+const char* refusal(const Walk& w, const Place& p) {
+  const std::int64_t at = file_position(p);
+  for (int i = 0; i < w.dumped->count; ++i) {
+    if (w.dumped->positions[i] == at) return kAlreadyDumped;
+  }
+  return nullptr;
+}
+
+// The body of a block whose heading is printed: the entries, or the line that says why not,
+// then the blank line. True when the entries were dumped.
+bool dump_body(const Walk& w, const Place& p, const TagTable& names) {
   bool done = false;
-  if (pointer.count != 1 ||
-      (pointer.type != LONG && pointer.type != SLONG && pointer.type != kIfdType)) {
-    print(kNotFollowed);
-  } else {
-    bool seen = false;
-    for (int i = 0; i < dumped->count; ++i) seen = seen || dumped->offsets[i] == pointer.value;
-    if (seen) {
-      print(kAlreadyDumped);
-    } else if (dump_ifd(tiff, pointer.value, little_endian, dir) != 0) {
-      dumped->offsets[dumped->count++] = pointer.value;
-      done = true;
-    }
+  if (const char* line = refusal(w, p)) {
+    print("%s", line);
+  } else if (w.dumped->count == DumpedDirectories::kMost) {
+    print(kTooMany, DumpedDirectories::kMost);
+  } else if (dump_ifd(p.data, p.ifd, p.little_endian, &names) != 0) {
+    w.dumped->positions[w.dumped->count++] = file_position(p);
+    done = true;
   }
   print("\n");
   return done;
 }
 
+// A block for a pointer entry of the main TIFF structure: followed when it is a single 32-bit
+// offset.
+bool dump_pointed(const Walk& w, const TagEntry& pointer, const TagTable& names) {
+  if (pointer.count != 1 || !is_pointer_type(pointer.type)) {
+    print(kNotFollowed);
+    print("\n");
+    return false;
+  }
+  return dump_body(w, {w.tiff, pointer.value, w.little_endian}, names);
+}
+
+// IFD0's or IFD1's Make or Model, as the layouts compare it: up to its zero byte, without the
+// blanks at its end.
+void camera_text(const TiffData& tiff, std::uint32_t ifd0, std::uint16_t tag, int little_endian,
+                 const char** text, int* length) {
+  TagEntry e;
+  std::uint64_t raw;
+  if (!find_entry(tiff, ifd0, tag, little_endian, &e, &raw) || e.type != ASCII) return;
+  const EntryText t = entry_text(tiff, raw, e);
+  int n = t.length;
+  while (n > 0 && (t.chars[n - 1] == ' ' || (t.chars[n - 1] >= '\t' && t.chars[n - 1] <= '\r'))) {
+    --n;
+  }
+  *text = t.chars;
+  *length = n;
+}
+
+void dump_maker_directory(const Walk& w, const Place& p, const MakerNames& names, int depth);
+
+// The block of a directory that entry `e` (its raw entry at `raw`) of a maker-note directory at
+// `parent` leads to, as `sub` says, and the blocks inside it. A pointer of 0 leads nowhere.
+void dump_subdirectory(const Walk& w, const Place& parent, const TagEntry& e, std::uint64_t raw,
+                       const MakerSubdirectory& sub, int depth) {
+  const bool pointed = is_pointer_entry(e.type, e.count);
+  if (pointed && e.value == 0) return;
+  print("MakerNote %s IFD dumping...:\n", sub.name);
+  std::uint64_t at;  // where the directory starts less `start`, in the parent's offsets
+  if (pointed) {
+    at = e.value;
+  } else if (sub.form == SUBDIR_POINTER) {
+    print(kNotFollowed);
+    print("\n");
+    return;
+  } else {
+    const std::uint64_t size = std::uint64_t{e.count} * value_bytes(e.type);
+    at = size <= 4 ? raw + 8 : e.value;
+  }
+  const std::uint64_t start = at + sub.start;
+  if (!parent.data.contains(start, 2) || start > UINT32_MAX) {
+    print(kIfdBeyond);
+    print("\n");
+    return;
+  }
+  if (sub.prefix != nullptr &&
+      (!parent.data.contains(at, sub.prefix_size) ||
+       std::memcmp(parent.data.at(at), sub.prefix, sub.prefix_size) != 0)) {
+    print(kNoDirectory);
+    print("\n");
+    return;
+  }
+  Place p{parent.data, static_cast<std::uint32_t>(start), parent.little_endian};
+  if (sub.based_at_value) {
+    p.data = parent.data.shifted(static_cast<std::int64_t>(at));
+    p.ifd = sub.start;
+  }
+  p.little_endian = directory_order(p.data, p.ifd, parent.little_endian, sub.order,
+                                    p.ifd - sub.start);
+  if (dump_body(w, p, sub.names->tags)) dump_maker_directory(w, p, *sub.names, depth + 1);
+}
+
+// After a maker-note directory's block: the blocks of the directories its entries lead to, in
+// the order of the entries.
+void dump_maker_directory(const Walk& w, const Place& p, const MakerNames& names, int depth) {
+  if (names.subdirectory_count == 0 || depth >= kMostDepth) return;
+  std::uint16_t n;
+  if (!read16_at(p.data, p.ifd, p.little_endian, &n)) return;
+  for (unsigned k = 0; k < n && p.data.contains(entry_offset(p.ifd, k), kEntrySize); ++k) {
+    TagEntry e;
+    decode_entry(&e, p.data.at(entry_offset(p.ifd, k)), p.little_endian);
+    const MakerSubdirectory* sub = find_subdirectory(names, e.tag, e.type, e.count, w.camera);
+    if (sub != nullptr) dump_subdirectory(w, p, e, entry_offset(p.ifd, k), *sub, depth);
+  }
+}
+
+// The maker note of the Exif directory at `exif`, when it has one: its block, then the blocks
+// of the directories inside it.
+void dump_maker_note(const Walk& w, std::uint32_t exif) {
+  TagEntry e;
+  if (!find_entry(w.tiff, exif, kMakerNote, w.little_endian, &e)) return;
+  // Four bytes or fewer hold no directory, nor anything a layout could recognise.
+  if ((e.type != UNDEFINED && e.type != BYTE) || e.count <= 4) return;
+  print("MakerNote IFD dumping...:\n");
+  MakerNotePlace note;
+  if (!place_maker_note(w.tiff, e.value, e.count, w.little_endian, w.camera, &note)) {
+    print(kIfdBeyond);
+    print("\n");
+    return;
+  }
+  if (!note.is_ifd) {
+    print(note.layout_is_ifd ? kNoIfdFound : kNotIfd, note.name);
+    print("\n");
+    return;
+  }
+  const Place p{note.data, note.ifd, note.little_endian};
+  const std::uint32_t origin = p.data.origin_position();
+  const char* order = p.little_endian != 0 ? "II" : "MM";
+  if (note.moved != 0) {
+    print(kMovedMakerNoteLine, note.name, p.ifd + origin, origin, static_cast<int>(note.moved),
+          order);
+  } else {
+    print(kMakerNoteLine, note.name, p.ifd + origin, origin, order);
+  }
+  if (dump_body(w, p, note.names->tags)) dump_maker_directory(w, p, *note.names, 0);
+}
+
+// A SubIFD's heading: "SubIFD2 dumping...:" for IFD0's second, "IFD1 SubIFD1 dumping...:".
+void print_subifd_heading(unsigned owner, std::uint32_t number) {
+  if (owner == 0) {
+    print("SubIFD%u dumping...:\n", number);
+  } else {
+    print("IFD%u SubIFD%u dumping...:\n", owner, number);
+  }
+}
+
+// The SubIFDs of IFD number `owner`, at `ifd`, each a block.
+void dump_subifds(const Walk& w, std::uint32_t ifd, unsigned owner) {
+  TagEntry e;
+  if (!find_entry(w.tiff, ifd, kSubIfds, w.little_endian, &e)) return;
+  if (!is_pointer_type(e.type) || e.count == 0) {
+    print_subifd_heading(owner, 1);
+    print(kNotFollowed);
+    print("\n");
+    return;
+  }
+  for (std::uint32_t i = 0; i < e.count; ++i) {
+    print_subifd_heading(owner, i + 1);
+    std::uint32_t offset = e.value;
+    if (e.count > 1 && !read32_at(w.tiff, std::uint64_t{e.value} + 4u * i, w.little_endian, &offset)) {
+      print(kIfdBeyond);  // the table of offsets runs past the data read: so do the rest
+      print("\n");
+      return;
+    }
+    if (!dump_body(w, {w.tiff, offset, w.little_endian}, kTiffNames) &&
+        w.dumped->count == DumpedDirectories::kMost) {
+      return;
+    }
+  }
+}
+
 }  // namespace
 
-void dump_sub_ifds(const TiffData& tiff, std::uint32_t ifd0, int little_endian) {
-  Dumped dumped{{ifd0}, 1};
+void dump_sub_ifds(const TiffData& tiff, std::uint32_t ifd0, int little_endian,
+                   DumpedDirectories* dumped) {
+  dumped->count = 0;
+  dumped->positions[dumped->count++] = std::int64_t{tiff.position} + tiff.origin + ifd0;
+  Walk w{tiff, little_endian, dumped, {}};
+  camera_text(tiff, ifd0, kMake, little_endian, &w.camera.make, &w.camera.make_length);
+  camera_text(tiff, ifd0, kModel, little_endian, &w.camera.model, &w.camera.model_length);
+
   TagEntry exif, interop, gps;
-  if (find_pointer(tiff, ifd0, kExifPointer, little_endian, &exif) &&
-      dump_block(tiff, "Exif IFD dumping...:\n", exif, DIR_EXIF, little_endian, &dumped) &&
-      find_pointer(tiff, exif.value, kInteropPointer, little_endian, &interop)) {
-    dump_block(tiff, "Interoperability IFD dumping...:\n", interop, DIR_INTEROP, little_endian,
-               &dumped);
+  if (find_entry(tiff, ifd0, kExifPointer, little_endian, &exif)) {
+    print("Exif IFD dumping...:\n");
+    if (dump_pointed(w, exif, kExifNames)) {
+      if (find_entry(tiff, exif.value, kInteropPointer, little_endian, &interop)) {
+        print("Interoperability IFD dumping...:\n");
+        dump_pointed(w, interop, kInteropNames);
+      }
+      dump_maker_note(w, exif.value);
+    }
   }
-  if (find_pointer(tiff, ifd0, kGpsPointer, little_endian, &gps)) {
-    dump_block(tiff, "GPS IFD dumping...:\n", gps, DIR_GPS, little_endian, &dumped);
+  if (find_entry(tiff, ifd0, kGpsPointer, little_endian, &gps)) {
+    print("GPS IFD dumping...:\n");
+    dump_pointed(w, gps, kGpsNames);
+  }
+  dump_subifds(w, ifd0, 0);
+}
+
+void dump_ifd_chain(const TiffData& tiff, std::uint32_t ifd1, int little_endian,
+                    DumpedDirectories* dumped) {
+  Walk w{tiff, little_endian, dumped, {}};
+  const std::int64_t at = std::int64_t{tiff.position} + tiff.origin + ifd1;
+  if (refusal(w, {tiff, ifd1, little_endian}) == nullptr && dumped->count < DumpedDirectories::kMost) {
+    dumped->positions[dumped->count++] = at;
+  }
+  dump_subifds(w, ifd1, 1);
+  std::uint32_t ifd = ifd1;
+  for (unsigned number = 2;; ++number) {
+    std::uint16_t n;
+    std::uint32_t next = 0;
+    if (!read16_at(tiff, ifd, little_endian, &n) ||
+        !read32_at(tiff, entry_offset(ifd, n), little_endian, &next) || next == 0) {
+      return;
+    }
+    print("IFD%u dumping...:\n", number);
+    if (!dump_body(w, {tiff, next, little_endian}, kTiffNames)) return;
+    dump_subifds(w, next, number);
+    ifd = next;
   }
 }
 

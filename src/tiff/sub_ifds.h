@@ -1,4 +1,5 @@
-// The directories IFD0 points to: Exif, its Interoperability directory, and GPS.
+// The directories -a dumps beside IFD0 and IFD1: Exif, Interoperability, the maker note and the
+// directories inside it, GPS, SubIFDs, and the IFDs after IFD1.
 #pragma once
 
 #include <cstdint>
@@ -7,12 +8,28 @@
 
 namespace pelnor {
 
-/// Dumps, after IFD0 at TIFF offset `ifd0`, the Exif directory (IFD0's tag 0x8769), the
-/// Interoperability directory (the Exif directory's tag 0xA005) and the GPS directory (IFD0's tag
-/// 0x8825), each under its heading and followed by a blank line; a directory no pointer names
+/// The directories dumped so far for one file, by file position, so that no pointer can make
+/// the walk loop: IFD0 to the last maker-note sub-directory and the last IFD of the chain.
+struct DumpedDirectories {
+  /// Directories per file at most; a pointer to one more gets a line that says so.
+  static constexpr int kMost = 64;
+  std::int64_t positions[kMost];
+  int count = 0;
+};
+
+/// Dumps, after IFD0 at offset `ifd0`, each under its heading and followed by a blank line: the
+/// Exif directory (IFD0's tag 0x8769), its Interoperability directory (tag 0xA005), its maker
+/// note (tag 0x927C) as the maker's layout reads it and every directory inside it, the GPS
+/// directory (IFD0's tag 0x8825) and IFD0's SubIFDs (tag 0x014A). A directory no pointer names
 /// gets no block. Only the first entry of a pointer tag counts, and only one of count 1 and type
-/// LONG, SLONG or IFD is followed; each directory is dumped at most once per file, IFD0 included,
-/// so no pointer can make the walk loop. Reads only the data read.
-void dump_sub_ifds(const TiffData& tiff, std::uint32_t ifd0, int little_endian);
+/// LONG, SLONG or IFD is followed (for SubIFDs, any count); each directory is dumped at most
+/// once per file, so no pointer can make the walk loop. Reads only the data read.
+void dump_sub_ifds(const TiffData& tiff, std::uint32_t ifd0, int little_endian,
+                   DumpedDirectories* dumped);
+
+/// Dumps, after IFD1 at offset `ifd1`, IFD1's SubIFDs, then the IFDs its next-IFD field leads
+/// to (IFD2, IFD3, ...) with their SubIFDs, under the same rules.
+void dump_ifd_chain(const TiffData& tiff, std::uint32_t ifd1, int little_endian,
+                    DumpedDirectories* dumped);
 
 }  // namespace pelnor

@@ -23,25 +23,56 @@ class FileRest {
   ~FileRest() = default;
 };
 
-/// Every offset in the TIFF structure counts from `base`, the TIFF header, which lies at file
-/// byte `position` (12 where the Exif segment comes first in the JPEG). Only the `size` bytes
-/// actually read from the current file may be interpreted; every reader asks `contains` before
-/// it touches a byte that an offset or count from the file places.
+/// The data read from the current file, and where its offsets count from. `base` is the TIFF
+/// header, which lies at file byte `position` (12 where the Exif segment comes first in the
+/// JPEG); only the `size` bytes behind it were read and may be interpreted. Every offset of the
+/// main TIFF structure counts from the header; a maker note's may count from a position of its
+/// own, `origin` bytes past the header (negative when the maker note has moved since it was
+/// written). Every reader asks `contains` before it touches a byte that an offset or count from
+/// the file places.
 struct TiffData {
   const std::uint8_t* base = nullptr;
   std::uint32_t size = 0;
   std::uint32_t position = 12;
   /// The rest of the file, when there can be one (the read filled the whole buffer).
   FileRest* rest = nullptr;
+  /// Where offset 0 lies, in bytes from the TIFF header.
+  std::int64_t origin = 0;
 
   /// True when the `length` bytes at `offset` all lie inside the data read. 64-bit arithmetic:
   /// neither an offset near 2^32 nor a count times an element size can wrap.
   constexpr bool contains(std::uint64_t offset, std::uint64_t length) const {
-    return offset <= size && length <= size - offset;
+    const std::int64_t from = static_cast<std::int64_t>(offset) + origin;
+    return from >= 0 && static_cast<std::uint64_t>(from) <= size &&
+           length <= size - static_cast<std::uint64_t>(from);
+  }
+
+  /// How many bytes of the data read lie at and after `offset`: 0 when it lies outside.
+  constexpr std::uint64_t bytes_at(std::uint64_t offset) const {
+    const std::int64_t from = static_cast<std::int64_t>(offset) + origin;
+    return from >= 0 && static_cast<std::uint64_t>(from) < size
+               ? size - static_cast<std::uint64_t>(from)
+               : 0;
   }
 
   /// The address of `offset`; only for an offset that `contains` has accepted.
-  const std::uint8_t* at(std::uint64_t offset) const { return base + offset; }
+  const std::uint8_t* at(std::uint64_t offset) const {
+    return base + (static_cast<std::int64_t>(offset) + origin);
+  }
+
+  /// The file position that offsets count from, as the generic line adds it to a value: in 32
+  /// bits, wrapping.
+  std::uint32_t origin_position() const {
+    return position + static_cast<std::uint32_t>(static_cast<std::uint64_t>(origin));
+  }
+
+  /// The same data with offsets counting from `shift` bytes past where these count from.
+  TiffData shifted(std::int64_t shift) const {
+    TiffData moved = *this;
+    moved.rest = nullptr;  // only the thumbnail reads the file past the data read
+    moved.origin += shift;
+    return moved;
+  }
 
   /// Copies the `count` bytes at `offset` into `out`: from the data read when they lie in it,
   /// else from the rest of the file. False when neither holds them all.
