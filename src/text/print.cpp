@@ -195,6 +195,80 @@ void print(const char* format_string, ...) {
   if (!output_in_blocks) flush_block(output);
 }
 
+namespace {
+
+// "%#x": 0x and the lower-case digits, or a lone 0.
+char* put_hex(char* out, std::uint32_t v) {
+  if (v != 0) {
+    *out++ = '0';
+    *out++ = 'x';
+  }
+  char digits[8];
+  char* const end = digits + sizeof digits;
+  const char* start = hex_digits(v, end);
+  while (start != end) *out++ = *start++;
+  return out;
+}
+
+char* put_decimal(char* out, std::uint32_t v, bool negative) {
+  if (negative) *out++ = '-';
+  char digits[10];
+  char* const end = digits + sizeof digits;
+  const char* start = decimal_digits(v, end);
+  while (start != end) *out++ = *start++;
+  return out;
+}
+
+// "%d" of a 32-bit pattern.
+char* put_signed(char* out, std::uint32_t v) {
+  const bool negative = (v & 0x80000000u) != 0;
+  return put_decimal(out, negative ? 0u - v : v, negative);
+}
+
+char* put_text(char* out, const char* text, std::size_t n) {
+  std::memcpy(out, text, n);
+  return out + n;
+}
+
+}  // namespace
+
+std::size_t entry_line(char* line, std::uint32_t position, std::uint32_t tag,
+                       const char* type_name, std::uint32_t type, std::uint32_t count,
+                       std::uint32_t value, std::uint32_t bracket) {
+  char* p = line;
+  // "%#8.x": a position of 0 has no digits at all; the field is 8 wide.
+  char digits[10];
+  char* const end = position != 0 ? put_hex(digits, position) : digits;
+  const auto length = static_cast<std::size_t>(end - digits);
+  for (std::size_t i = length; i < 8; ++i) *p++ = ' ';
+  p = put_text(p, digits, length);
+  p = put_text(p, ":Tag=", 5);
+  p = put_hex(p, tag);
+  *p++ = '[';
+  p = put_signed(p, tag);
+  p = put_text(p, "] Type=", 7);
+  p = put_text(p, type_name, std::strlen(type_name));
+  *p++ = '[';
+  p = put_signed(p, type);
+  p = put_text(p, "] Num=", 6);
+  p = put_signed(p, count);
+  p = put_text(p, " offset=", 8);
+  p = put_hex(p, value);
+  *p++ = '[';
+  p = put_hex(p, bracket);
+  p = put_text(p, "]\n", 2);
+  return static_cast<std::size_t>(p - line);
+}
+
+void print_entry_line(std::uint32_t position, std::uint32_t tag, const char* type_name,
+                      std::uint32_t type, std::uint32_t count, std::uint32_t value,
+                      std::uint32_t bracket) {
+  char line[kEntryLineMax];
+  Sink sink(output);
+  sink.put(line, entry_line(line, position, tag, type_name, type, count, value, bracket));
+  if (!output_in_blocks) flush_block(output);
+}
+
 void print_in_blocks(bool on) {
   flush_block(output);
   output_in_blocks = on;

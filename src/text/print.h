@@ -7,6 +7,8 @@
 #pragma once
 
 #include <cstdarg>
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace pelnor {
@@ -20,6 +22,22 @@ void print(const char* format, ...)
     __attribute__((format(printf, 1, 2)))
 #endif
     ;
+
+/// Bytes a generic line takes at most, for a type name of up to 32 characters.
+inline constexpr std::size_t kEntryLineMax = 160;
+
+/// The generic line of an IFD entry: what print gives for the format
+/// "%#8.x:Tag=%#x[%d] Type=%s[%d] Num=%d offset=%#x[%#x]\n" with these arguments, written without
+/// reading a format into `line` (kEntryLineMax bytes), as the dump makes one for every entry.
+/// Returns its length.
+std::size_t entry_line(char* line, std::uint32_t position, std::uint32_t tag,
+                       const char* type_name, std::uint32_t type, std::uint32_t count,
+                       std::uint32_t value, std::uint32_t bracket);
+
+/// Prints the generic line entry_line makes.
+void print_entry_line(std::uint32_t position, std::uint32_t tag, const char* type_name,
+                      std::uint32_t type, std::uint32_t count, std::uint32_t value,
+                      std::uint32_t bracket);
 
 /// With `on`, print keeps its text in a 64 KB block and passes it to standard output only when
 /// the block is full or flush_output is called; without it (the default), every call passes its

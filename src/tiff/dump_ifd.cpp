@@ -17,9 +17,6 @@ constexpr const char* kTypeNames[] = {
 };
 constexpr std::uint32_t kTypeNameCount = sizeof kTypeNames / sizeof kTypeNames[0];
 
-// The printf conversions are part of the output: "%#8.x" pads the file position to eight
-// characters, "%d" prints counts and values of 2^31 and more as negative numbers.
-constexpr char kGenericLine[] = "%#8.x:Tag=%#x[%d] Type=%s[%d] Num=%d offset=%#x[%#x]\n";
 constexpr char kIfdBeyond[] = "\t<IFD beyond the data read>\n";
 constexpr char kEntriesBeyond[] = "\t<%u of %u entries beyond the data read>\n";
 constexpr char kNotEnoughValues[] = "Not enough values\n";
@@ -240,8 +237,8 @@ int dump_ifd(const TiffData& tiff_base, std::uint32_t ifd, int little_endian,
     TagEntry e;
     decode_entry(&e, tiff_base.at(raw_offset), little_endian);
     const std::uint32_t origin = tiff_base.origin_position();
-    print(kGenericLine, static_cast<std::uint32_t>(raw_offset) + origin, unsigned{e.tag},
-          int{e.tag}, type_name(e.type), int{e.type}, as_int(e.count), e.value, e.value + origin);
+    print_entry_line(static_cast<std::uint32_t>(raw_offset) + origin, e.tag, type_name(e.type),
+                     e.type, e.count, e.value, e.value + origin);
     if (names == nullptr) {
       print_tag(tiff_base, raw_offset, e, little_endian);
     } else {

@@ -50,5 +50,23 @@ TEST(Print, FieldsAndTextsWiderThanTheBlock) {
             "\t[" + text.substr(0, 5000) + "] <end>\n");
 }
 
+// The generic line is written without a format; it must be what the format gives, for the
+// extremes of every field.
+TEST(Print, GenericLineAsItsFormat) {
+  const unsigned numbers[] = {0, 1, 9, 10, 0xF, 0x10, 0x7FFFFFFF, 0x80000000u, 0xFFFFFFFFu, 0x1234ABCD};
+  const char* names[] = {"UNDEFINED", "SRATIONAL", "ASCII"};
+  for (unsigned a : numbers) {
+    for (unsigned b : numbers) {
+      const unsigned tag = a & 0xFFFF, type = b & 0xFFFF;
+      char line[kEntryLineMax];
+      const std::size_t n = entry_line(line, a, tag, names[b % 3], type, b, a ^ b, a + b);
+      EXPECT_EQ(std::string(line, n),
+                oracle("%#8.x:Tag=%#x[%d] Type=%s[%d] Num=%d offset=%#x[%#x]\n", a, tag,
+                       static_cast<int>(tag), names[b % 3], static_cast<int>(type),
+                       static_cast<int>(b), a ^ b, a + b));
+    }
+  }
+}
+
 }  // namespace
 }  // namespace pelnor
