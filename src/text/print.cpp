@@ -1,5 +1,7 @@
 #include "text/print.h"
 
+#include <bit>
+
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -35,6 +37,14 @@ class Sink {
   explicit Sink(Block& block) : block_(block) {}
 
   void put(const char* s, std::size_t n) {
+    // Most pieces are a few bytes: copied one by one while they fit, which costs less than a
+    // call of memcpy.
+    if (n <= 16 && block_.size - block_.used >= n) {
+      char* out = block_.data + block_.used;
+      for (std::size_t i = 0; i < n; ++i) out[i] = s[i];
+      block_.used += n;
+      return;
+    }
     while (n != 0) {
       const std::size_t k = take(n);
       std::memcpy(block_.data + block_.used, s, k);
@@ -197,37 +207,90 @@ void print(const char* format_string, ...) {
 
 namespace {
 
-// "%#x": 0x and the lower-case digits, or a lone 0.
-char* put_hex(char* out, std::uint32_t v) {
-  if (v != 0) {
-    *out++ = '0';
-    *out++ = 'x';
+constexpr char kHexDigits[] = "0123456789abcdef";
+
+// The decimal digits of 00 to 99, two by two.
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+// The lower-case hexadecimal digits of 00 to ff, two by two.
+struct HexPairs {
+  char digits[512];
+  constexpr HexPairs() : digits() {
+    for (int i = 0; i < 256; ++i) {
+      digits[2 * i] = kHexDigits[i >> 4];
+      digits[2 * i + 1] = kHexDigits[i & 0xF];
+    }
   }
-  char digits[8];
-  char* const end = digits + sizeof digits;
-  const char* start = hex_digits(v, end);
-  while (start != end) *out++ = *start++;
-  return out;
+};
+constexpr HexPairs kHexPairs;
+
+// The lower-case hexadecimal digits of `v`, as many as it needs, written from the last two by
+// two.
+char* put_hex_digits(char* out, std::uint32_t v) {
+  const int n = v == 0 ? 1 : static_cast<int>((std::bit_width(v) + 3) / 4);
+  char* p = out + n;
+  while (p - out >= 2) {
+    const char* pair = kHexPairs.digits + 2 * (v & 0xFF);
+    p -= 2;
+    p[0] = pair[0];
+    p[1] = pair[1];
+    v >>= 8;
+  }
+  if (p != out) *out = kHexDigits[v & 0xF];
+  return out + n;
 }
 
-char* put_decimal(char* out, std::uint32_t v, bool negative) {
-  if (negative) *out++ = '-';
-  char digits[10];
-  char* const end = digits + sizeof digits;
-  const char* start = decimal_digits(v, end);
-  while (start != end) *out++ = *start++;
-  return out;
+int decimal_length(std::uint32_t v) {
+  if (v < 10) return 1;
+  if (v < 100) return 2;
+  if (v < 1000) return 3;
+  if (v < 10000) return 4;
+  int n = 5;
+  for (std::uint32_t bound = 100000; n < 10 && v >= bound; bound *= 10) ++n;
+  return n;
+}
+
+// The decimal digits of `v`, written in place from the last two by two.
+char* put_decimal(char* out, std::uint32_t v) {
+  const int n = decimal_length(v);
+  char* p = out + n;
+  while (v >= 100) {
+    const std::uint32_t pair = v % 100;
+    v /= 100;
+    p -= 2;
+    p[0] = kDigitPairs[2 * pair];
+    p[1] = kDigitPairs[2 * pair + 1];
+  }
+  if (v >= 10) {
+    p[-2] = kDigitPairs[2 * v];
+    p[-1] = kDigitPairs[2 * v + 1];
+  } else {
+    p[-1] = static_cast<char>('0' + v);
+  }
+  return out + n;
 }
 
 // "%d" of a 32-bit pattern.
 char* put_signed(char* out, std::uint32_t v) {
-  const bool negative = (v & 0x80000000u) != 0;
-  return put_decimal(out, negative ? 0u - v : v, negative);
+  if ((v & 0x80000000u) == 0) return put_decimal(out, v);
+  *out = '-';
+  return put_decimal(out + 1, 0u - v);
 }
 
-char* put_text(char* out, const char* text, std::size_t n) {
-  std::memcpy(out, text, n);
-  return out + n;
+// "%#x" of a non-zero value: 0x and its digits.
+char* put_hex(char* out, std::uint32_t v) {
+  out[0] = '0';
+  out[1] = 'x';
+  return put_hex_digits(out + 2, v);
+}
+
+template <std::size_t N>
+char* put_literal(char* out, const char (&text)[N]) {
+  std::memcpy(out, text, N - 1);
+  return out + (N - 1);
 }
 
 }  // namespace
@@ -237,35 +300,62 @@ std::size_t entry_line(char* line, std::uint32_t position, std::uint32_t tag,
                        std::uint32_t value, std::uint32_t bracket) {
   char* p = line;
   // "%#8.x": a position of 0 has no digits at all; the field is 8 wide.
-  char digits[10];
-  char* const end = position != 0 ? put_hex(digits, position) : digits;
-  const auto length = static_cast<std::size_t>(end - digits);
-  for (std::size_t i = length; i < 8; ++i) *p++ = ' ';
-  p = put_text(p, digits, length);
-  p = put_text(p, ":Tag=", 5);
-  p = put_hex(p, tag);
+  const int length = position == 0 ? 0 : 2 + static_cast<int>((std::bit_width(position) + 3) / 4);
+  for (int i = length; i < 8; ++i) *p++ = ' ';
+  if (position != 0) p = put_hex(p, position);
+  p = put_literal(p, ":Tag=");
+  p = tag != 0 ? put_hex(p, tag) : put_literal(p, "0");
   *p++ = '[';
-  p = put_signed(p, tag);
-  p = put_text(p, "] Type=", 7);
-  p = put_text(p, type_name, std::strlen(type_name));
+  p = put_decimal(p, tag);
+  p = put_literal(p, "] Type=");
+  const std::size_t name = std::strlen(type_name);
+  std::memcpy(p, type_name, name);
+  p += name;
   *p++ = '[';
-  p = put_signed(p, type);
-  p = put_text(p, "] Num=", 6);
+  p = put_decimal(p, type);
+  p = put_literal(p, "] Num=");
   p = put_signed(p, count);
-  p = put_text(p, " offset=", 8);
-  p = put_hex(p, value);
+  p = put_literal(p, " offset=");
+  p = value != 0 ? put_hex(p, value) : put_literal(p, "0");
   *p++ = '[';
-  p = put_hex(p, bracket);
-  p = put_text(p, "]\n", 2);
+  p = bracket != 0 ? put_hex(p, bracket) : put_literal(p, "0");
+  p = put_literal(p, "]\n");
   return static_cast<std::size_t>(p - line);
 }
 
 void print_entry_line(std::uint32_t position, std::uint32_t tag, const char* type_name,
                       std::uint32_t type, std::uint32_t count, std::uint32_t value,
                       std::uint32_t bracket) {
-  char line[kEntryLineMax];
+  // Made in place in the block: one line is far shorter than the block.
+  if (output.size - output.used < kEntryLineMax) flush_block(output);
+  output.used += entry_line(output.data + output.used, position, tag, type_name, type, count,
+                            value, bracket);
+  if (!output_in_blocks) flush_block(output);
+}
+
+void print_bytes(const char* text, std::size_t n) {
   Sink sink(output);
-  sink.put(line, entry_line(line, position, tag, type_name, type, count, value, bracket));
+  sink.put(text, n);
+  if (!output_in_blocks) flush_block(output);
+}
+
+void print_signed(std::uint32_t v) {
+  if (output.size - output.used < 11) flush_block(output);
+  output.used += static_cast<std::size_t>(put_signed(output.data + output.used, v) -
+                                          (output.data + output.used));
+  if (!output_in_blocks) flush_block(output);
+}
+
+void print_field(const char* text, int length, int width) {
+  const auto n = static_cast<std::size_t>(length);
+  const bool left = width < 0;
+  const std::size_t field = left ? 0u - static_cast<std::size_t>(static_cast<long long>(width))
+                                 : static_cast<std::size_t>(width);
+  const std::size_t blanks = field > n ? field - n : 0;
+  Sink sink(output);
+  if (!left) sink.fill(' ', blanks);
+  sink.put(text, n);
+  if (left) sink.fill(' ', blanks);
   if (!output_in_blocks) flush_block(output);
 }
 

@@ -39,6 +39,20 @@ void print_entry_line(std::uint32_t position, std::uint32_t tag, const char* typ
                       std::uint32_t type, std::uint32_t count, std::uint32_t value,
                       std::uint32_t bracket);
 
+/// Writes `n` bytes as they stand: what print("%s") gives, for a text of known length.
+void print_bytes(const char* text, std::size_t n);
+
+template <std::size_t N>
+void print_literal(const char (&text)[N]) {
+  print_bytes(text, N - 1);
+}
+
+/// What print("%d", v) gives for the 32-bit pattern `v`, without reading a format.
+void print_signed(std::uint32_t v);
+
+/// What print("%*.*s", width, length, text) gives for a text of at least `length` bytes.
+void print_field(const char* text, int length, int width);
+
 /// With `on`, print keeps its text in a 64 KB block and passes it to standard output only when
 /// the block is full or flush_output is called; without it (the default), every call passes its
 /// text on at once, as std::printf does.

@@ -39,54 +39,58 @@ constexpr EnumText kPlanar[] = {{1, "Chunk"}, {2, "Planar format"}};
 constexpr EnumText kResolutionUnit[] = {
     {1, "No absolute unit of measurement"}, {2, "Inch"}, {3, "Centimeter"}};
 
-// A tag whose decoded line is its value, either as a number or as the text that names it.
+// A tag whose decoded line is its value, either as a number or as the text that names it: the
+// line is `label`, the number ("%d") or the text, then "\n" or "]\n".
 struct DecodedTag {
   std::uint16_t tag;
-  const char* format;
+  const char* label;
   const EnumText* texts = nullptr;  // null: the value prints as a number
   std::size_t text_count = 0;
   const char* other = nullptr;  // the text for any value the table does not list
 };
 
 template <std::size_t N>
-constexpr DecodedTag enum_tag(std::uint16_t tag, const char* format, const EnumText (&texts)[N],
+constexpr DecodedTag enum_tag(std::uint16_t tag, const char* label, const EnumText (&texts)[N],
                               const char* other) {
-  return {tag, format, texts, N, other};
+  return {tag, label, texts, N, other};
 }
 
 constexpr DecodedTag kDecodedTags[] = {
-    {256, "\tImageWidth: %d\n"},
-    {257, "\tImageLength: %d\n"},
-    enum_tag(259, "\tCompression: [%s]\n", kCompression, "Other"),
-    enum_tag(262, "\tPhotometricInterpretation: [%s]\n", kPhotometric, "Other"),
-    {273, "\tStripOffsets: %d\n"},
-    enum_tag(274, "\tOrientation: [%s]\n", kOrientation, "Unknown"),
-    {277, "\tSamplesPerPixel: %d\n"},
-    {278, "\tRowsPerStrip: %d\n"},
-    {279, "\tStripByteCounts: %d\n"},
+    {256, "\tImageWidth: "},
+    {257, "\tImageLength: "},
+    enum_tag(259, "\tCompression: [", kCompression, "Other"),
+    enum_tag(262, "\tPhotometricInterpretation: [", kPhotometric, "Other"),
+    {273, "\tStripOffsets: "},
+    enum_tag(274, "\tOrientation: [", kOrientation, "Unknown"),
+    {277, "\tSamplesPerPixel: "},
+    {278, "\tRowsPerStrip: "},
+    {279, "\tStripByteCounts: "},
     // For the usual RATIONAL entries these print the offset of the rational, not the resolution.
-    {282, "\tXResolution: %d\n"},
-    {283, "\tYResolution: %d\n"},
-    enum_tag(284, "\tPlanarConfiguration: [%s]\n", kPlanar, "Unknown"),
-    enum_tag(296, "\tResolutionUnit: [%s]\n", kResolutionUnit, "Unknown"),
-    {513, "\tJPEG Thumbnail Offset: %d\n"},
-    {514, "\tJPEG Thumbnail Length: %d\n"},
-    {531, "\tYCbCrSubPositioning: %d\n"},
+    {282, "\tXResolution: "},
+    {283, "\tYResolution: "},
+    enum_tag(284, "\tPlanarConfiguration: [", kPlanar, "Unknown"),
+    enum_tag(296, "\tResolutionUnit: [", kResolutionUnit, "Unknown"),
+    {513, "\tJPEG Thumbnail Offset: "},
+    {514, "\tJPEG Thumbnail Length: "},
+    {531, "\tYCbCrSubPositioning: "},
 };
 
 // Prints the decoded line of `e` when its tag is one of kDecodedTags; false otherwise.
 bool print_decoded(const TagEntry& e) {
   for (const DecodedTag& d : kDecodedTags) {
     if (d.tag != e.tag) continue;
+    print_bytes(d.label, std::strlen(d.label));
     if (d.texts == nullptr) {
-      print(d.format, as_int(e.value));
+      print_signed(e.value);
+      print_literal("\n");
       return true;
     }
     const char* text = d.other;
     for (std::size_t i = 0; i < d.text_count; ++i) {
       if (d.texts[i].value == e.value) text = d.texts[i].text;  // the whole 32-bit value counts
     }
-    print(d.format, text);
+    print_bytes(text, std::strlen(text));
+    print_literal("]\n");
     return true;
   }
   return false;
@@ -211,7 +215,10 @@ EntryText entry_text(const TiffData& tiff, std::uint64_t raw_offset, const TagEn
 void print_text(const TiffData& tiff, std::uint64_t raw_offset, const TagEntry& e) {
   const EntryText text = entry_text(tiff, raw_offset, e);
   if (text.whole) {
-    print("\t[%*.*s]\n", static_cast<int>(e.count - 1u), text.length, text.chars);
+    // "\t[%*.*s]\n": a field of count - 1 characters, a negative one left-aligned.
+    print_literal("\t[");
+    print_field(text.chars, text.length, static_cast<int>(e.count - 1u));
+    print_literal("]\n");
   } else {
     print("\t[%.*s] %s\n", text.length, text.chars, kBeyondData);
   }
