@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(cmake g++ make python3 libgtest-dev clang libclang-rt-14-dev libimage-exiftool-perl imagemagick libtiff-tools
+packages=(cmake g++ make python3 libgtest-dev clang libclang-rt-14-dev libimage-exiftool-perl exiv2 imagemagick libtiff-tools
           g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 wine32:i386 g++-i686-linux-gnu qemu-user dpkg-dev file
           lintian)
 missing=()

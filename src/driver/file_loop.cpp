@@ -9,6 +9,7 @@
 #include "text/print.h"
 #include "tiff/byte_order.h"
 #include "tiff/dump_ifd.h"
+#include "tiff/segment_map.h"
 #include "tiff/sub_ifds.h"
 
 // Under AddressSanitizer the part of the buffer that the current file did not fill is poisoned,
@@ -82,6 +83,18 @@ class InputRest final : public FileRest {
  private:
   InputFile& input_;
   std::uint32_t tiff_position_;
+};
+
+// The file past the head for what -a alone reads: a failure there is no fact about the file.
+class PeekedFile final : public FileBytes {
+ public:
+  explicit PeekedFile(InputFile& input) : input_(input) {}
+  std::int64_t read(std::uint64_t position, std::uint8_t* out, std::uint32_t size) override {
+    return input_.peek(position, out, size);
+  }
+
+ private:
+  InputFile& input_;
 };
 
 enum class Copy { kWhole, kWriteFailed, kReadFailed };
@@ -187,6 +200,30 @@ int process_file(Session& session, const char* name) {
   // does.
   auto size = static_cast<std::uint32_t>(got);
   bool cut = size == kHeadSize;  // the file may go on past the data read
+  if (opt_all != 0) {
+    // Only a file read at any position is read past the head here: a pipe's bytes are taken in
+    // order by what follows.
+    const bool seekable = cut && input.seekable();
+    PeekedFile peeked(input);
+    const std::uint64_t file_size = !cut ? size : seekable ? input.size() : UINT64_MAX;
+    Segment mpf;
+    if (dump_segments(session.buffer, size, seekable ? &peeked : nullptr, cut && !seekable,
+                      file_size, &mpf)) {
+      // Its data, from the head or read past it: the bytes the file holds of it.
+      const std::uint32_t want = mpf.length - 2;
+      std::int64_t have = 0;
+      if (mpf.data + want <= size) {
+        std::memcpy(session.segment, session.buffer + mpf.data, want);
+        have = want;
+      } else if (seekable) {
+        have = input.peek(mpf.data, session.segment, want);
+      }
+      if (have >= 4) {
+        dump_mpf(session.segment, static_cast<std::uint32_t>(have),
+                 static_cast<std::uint32_t>(mpf.data + 4));
+      }
+    }
+  }
   ExifPlace place;
   int found;
   if (opt_search != 0) {

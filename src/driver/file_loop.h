@@ -33,6 +33,8 @@ struct Session {
   /// The head of the file, and with -s the rest of its Exif segment.
   std::uint8_t buffer[kDataMax];
   std::uint8_t copy_block[kCopyBlock];
+  /// A segment other than the Exif one, read whole: the MPF segment of -a.
+  std::uint8_t segment[kSegmentMax];
   /// What a file that can only be read in order last gave.
   std::uint8_t window[kWindowSize];
   ThumbInfo thumb;

@@ -38,6 +38,10 @@ std::int64_t InputFile::read(std::uint64_t position, std::uint8_t* out, std::uin
   return read_in_order(position, out, size);
 }
 
+std::int64_t InputFile::peek(std::uint64_t position, std::uint8_t* out, std::uint32_t size) {
+  return in_order_ ? kCannotSeek : platform_.read_at(file_, position, out, size);
+}
+
 bool InputFile::reaches(std::uint64_t end) {
   const std::int64_t size = in_order_ ? -1 : platform_.file_size(file_);
   return size < 0 || end <= static_cast<std::uint64_t>(size);

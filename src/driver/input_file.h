@@ -39,6 +39,20 @@ class InputFile final : public FileBytes {
   /// The segment walk reads past the head through it.
   std::int64_t read(std::uint64_t position, std::uint8_t* out, std::uint32_t size) override;
 
+  /// Reads up to `size` bytes at `position` of a file read at any position, leaving everything
+  /// else as it was: a failure here is not the file's, and a file read in order is not touched
+  /// (kCannotSeek). For what only -a looks at, which must not change the rest.
+  std::int64_t peek(std::uint64_t position, std::uint8_t* out, std::uint32_t size);
+
+  /// The size of a file read at any position; UINT64_MAX when it has none that is known.
+  std::uint64_t size() {
+    const std::int64_t n = in_order_ ? -1 : platform_.file_size(file_);
+    return n < 0 ? UINT64_MAX : static_cast<std::uint64_t>(n);
+  }
+
+  /// True for a file that is read at a position of its own choosing, not in order.
+  bool seekable() { return !in_order_ && platform_.file_size(file_) >= 0; }
+
   /// False when the file is known to end before file position `end`. A file read in order is
   /// not known to end until it is read.
   bool reaches(std::uint64_t end);

@@ -45,6 +45,66 @@ inline constexpr int kExifFound = 1;
 inline constexpr int kExifNotFound = 0;
 inline constexpr int kExifReadFailed = -1;
 
+/// One segment of a JPEG, as the segment walk meets it.
+struct Segment {
+  /// File position of its marker's 0xFF (the last one, after any fill bytes).
+  std::uint64_t position;
+  std::uint8_t marker;
+  /// Its length field (which counts itself); 0 for a marker that stands alone, SOS and EOI.
+  std::uint32_t length;
+  /// File position of its data, right after the length field.
+  std::uint64_t data;
+};
+
+/// Why a segment walk stopped.
+enum WalkStop : std::uint8_t {
+  WALK_SOS_OR_EOI,   // it reached SOS or EOI
+  WALK_NOT_MARKER,   // a byte that is not a marker (FF 00 included)
+  WALK_SHORT_LENGTH, // a length below 2
+  WALK_END,          // the end of the file, or of the bytes it may read
+  WALK_READS,        // the most reads past the head it may make
+  WALK_PIPE,         // bytes past the head of a file that is not read at a position
+};
+
+/// The walk over a JPEG's segments from offset 2: fill bytes before a marker are stepped over,
+/// markers that stand alone (TEM, RST0-RST7, a repeated SOI) have no length, every other segment
+/// is stepped over by its length. The head's bytes come from memory; past it, small windows are
+/// read from `past_head` (at most kWalkReadsMax reads), or, without it, the walk ends with the
+/// head. With `head_rule`, a segment that starts in the head is read from the head alone, as the
+/// -s search always has been.
+class SegmentWalk {
+ public:
+  SegmentWalk(const std::uint8_t* head, std::uint32_t size, FileBytes* past_head, bool head_rule);
+
+  /// The next segment: 1 with `*segment`, 0 when the walk stops (stop() says why), or
+  /// kExifReadFailed. SOS and EOI are segments, after which the walk stops.
+  int next(Segment* segment);
+
+  /// Points `*p` at the first `n` bytes (at most 32) of the current segment's data: 1 when they
+  /// are there, 0 when not, kExifReadFailed.
+  int data(std::uint32_t n, const std::uint8_t** p);
+
+  WalkStop stop() const { return stop_; }
+
+ private:
+  int view(std::uint64_t at, std::uint32_t n, bool head_only, const std::uint8_t** p);
+
+  static constexpr std::uint32_t kWindow = 32;
+  const std::uint8_t* head_;
+  std::uint32_t size_;
+  FileBytes* past_head_;
+  bool head_rule_;
+  std::uint8_t window_[kWindow];
+  std::uint64_t window_at_ = 0;
+  std::uint32_t window_size_ = 0;
+  int reads_ = 0;
+  std::uint64_t at_ = 2;
+  bool head_only_ = false;
+  bool done_ = false;
+  Segment current_{};
+  WalkStop stop_ = WALK_END;
+};
+
 /// True, with `*place`, when the identifier stands at file offset 6 (the Exif segment first after
 /// the start of image), the only layout read without -s.
 bool exif_at_six(const std::uint8_t* head, std::uint32_t size, ExifPlace* place);

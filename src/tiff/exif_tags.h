@@ -65,6 +65,8 @@ extern const TagTable kExifNames;
 extern const TagTable kInteropNames;
 extern const TagTable kGpsNames;
 extern const TagTable kTiffNames;
+/// The MPF directories' tags, as CIPA DC-007 names them.
+extern const TagTable kMpfNames;
 
 /// The tables the chains above are made of: the Exif standard's tags alone, the TIFF tags alone,
 /// and the other tags followed by either.

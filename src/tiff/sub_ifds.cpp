@@ -304,4 +304,31 @@ void dump_ifd_chain(const TiffData& tiff, std::uint32_t ifd1, int little_endian,
   }
 }
 
+void dump_mpf(const std::uint8_t* data, std::uint32_t size, std::uint32_t position) {
+  print("MPF IFD dumping...:\n");
+  const TiffData mpf{data + 4, size - 4, position, nullptr, 0};
+  const int order = mpf.contains(0, 8) ? byte_order_from_mark(data[4], data[5]) : -1;
+  if (order < 0) {
+    print("\t<no TIFF header after the MPF identifier>\n\n");
+    return;
+  }
+  std::uint32_t index = 0;
+  read32_at(mpf, 4, order, &index);
+  dump_ifd(mpf, index, order, &kMpfNames);
+  print("\n");
+  std::uint16_t n;
+  std::uint32_t attributes = 0;
+  if (!read16_at(mpf, index, order, &n) ||
+      !read32_at(mpf, entry_offset(index, n), order, &attributes) || attributes == 0) {
+    return;
+  }
+  print("MPF Attribute IFD dumping...:\n");
+  if (attributes == index) {
+    print(kAlreadyDumped);
+  } else {
+    dump_ifd(mpf, attributes, order, &kMpfNames);
+  }
+  print("\n");
+}
+
 }  // namespace pelnor

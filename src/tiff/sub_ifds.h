@@ -32,4 +32,10 @@ void dump_sub_ifds(const TiffData& tiff, std::uint32_t ifd0, int little_endian,
 void dump_ifd_chain(const TiffData& tiff, std::uint32_t ifd1, int little_endian,
                     DumpedDirectories* dumped);
 
+/// Dumps the Multi-Picture Format directories of an APP2 segment whose data ("MPF\0" and a TIFF
+/// structure) are the `size` bytes at `data`, the TIFF header at file position `position`: the
+/// MP Index IFD under "MPF IFD dumping...:", then the IFD its next-IFD field leads to under
+/// "MPF Attribute IFD dumping...:", their offsets counted from the MPF TIFF header.
+void dump_mpf(const std::uint8_t* data, std::uint32_t size, std::uint32_t position);
+
 }  // namespace pelnor

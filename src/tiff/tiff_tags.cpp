@@ -1,6 +1,6 @@
 // The TIFF tags by their TIFF 6.0 names, and the tags that other standards and makers add beside
 // the Exif standard's, as cameras write them into the Exif directory and TIFF-format files write
-// them into their IFDs: TIFF/EP (ISO 12234-2), DNG, Microsoft's.
+// them into their IFDs: TIFF/EP (ISO 12234-2), DNG, Microsoft's; and the Multi-Picture Format's.
 #include "tiff/exif_tags.h"
 
 namespace pelnor {
@@ -130,7 +130,30 @@ constexpr ExifTag kOtherTags[] = {
     {0xEA1D, "OffsetSchema"},
 };
 
-static_assert(sorted(kTiffTags) && sorted(kOtherTags));
+// The Multi-Picture Format's (CIPA DC-007): its index IFD, then its attribute IFD.
+constexpr ExifTag kMpfTags[] = {
+    {0xB000, "MPFVersion", nullptr, 0, UNDEF_VERSION},
+    {0xB001, "NumberOfImages"},
+    {0xB002, "MPEntry"},
+    {0xB003, "ImageUIDList"},
+    {0xB004, "TotalFrames"},
+    {0xB101, "MPIndividualNum"},
+    {0xB201, "PanOrientation"},
+    {0xB202, "PanOverlapH"},
+    {0xB203, "PanOverlapV"},
+    {0xB204, "BaseViewpointNum"},
+    {0xB205, "ConvergenceAngle"},
+    {0xB206, "BaselineLength"},
+    {0xB207, "VerticalDivergence"},
+    {0xB208, "AxisDistanceX"},
+    {0xB209, "AxisDistanceY"},
+    {0xB20A, "AxisDistanceZ"},
+    {0xB20B, "YawAngle"},
+    {0xB20C, "PitchAngle"},
+    {0xB20D, "RollAngle"},
+};
+
+static_assert(sorted(kTiffTags) && sorted(kOtherTags) && sorted(kMpfTags));
 
 }  // namespace
 
@@ -138,5 +161,6 @@ const TagTable kTiffStandard = tag_table(kTiffTags);
 const TagTable kOtherThenTiff = tag_table(kOtherTags, &kTiffStandard);
 const TagTable kOtherThenExif = tag_table(kOtherTags, &kExifStandard);
 const TagTable kTiffNames = tag_table(kTiffTags, &kOtherThenExif);
+const TagTable kMpfNames = tag_table(kMpfTags);
 
 }  // namespace pelnor

@@ -27,8 +27,9 @@ FORMATS = {"int8u": (1, "B", 1), "string": (2, "s", 1), "int16u": (3, "H", 2), "
 SIZES = {t: s for t, _, s in FORMATS.values()}
 LETTERS = {t: f for t, f, _ in FORMATS.values()}
 STANDARD = {"0th IFD": ("IFD0",), "Exif IFD": ("IFD0", "ExifIFD"), "Interoperability IFD": ("IFD0", "ExifIFD", "InteropIFD"),
-            "GPS IFD": ("IFD0", "GPS"), "1th IFD": ("IFD1",), "MakerNote IFD": ("IFD0", "ExifIFD", "MakerNotes")}
-VERSIONS = {"ExifVersion", "FlashpixVersion", "InteroperabilityVersion"}
+            "GPS IFD": ("IFD0", "GPS"), "1th IFD": ("IFD1",), "MakerNote IFD": ("IFD0", "ExifIFD", "MakerNotes"),
+            "MPF IFD": ("MPF0",)}
+VERSIONS = {"ExifVersion", "FlashpixVersion", "InteroperabilityVersion", "MPFVersion"}
 BYTES = {"ComponentsConfiguration", "FileSource", "SceneType"}  # UNDEFINED printed as numbers
 NOT_IFD = {"BinaryData", "PrintIM", "CanonCustom", "CanonCustom2"}  # exiftool's directories that are not IFDs
 
