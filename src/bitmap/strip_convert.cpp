@@ -74,23 +74,26 @@ void convert_ycbcr_strip(DibImage* img, const ThumbInfo& thumb, const std::uint8
   }
 }
 
-int write_bmp_thumbnail(FileHandle file, const ThumbInfo& thumb, const TiffData& tiff_base,
-                        Platform& platform) {
-  const bool rgb = thumb.kind == THUMB_TIFF_RGB;
-  if (!rgb && thumb.kind != THUMB_TIFF_YCBCR) return kBmpNotMade;
-  print(rgb ? "thumbnail exist [TIFF/RGB]\n" : "thumbnail exist [TIFF/YCbCr]\n");
+void convert_palette_pixels(DibImage* img, std::int32_t width, std::int32_t height,
+                            const std::uint8_t* indices, const std::uint8_t* palette) {
+  for (std::int32_t row = 0; row < height; ++row) {
+    img->seek(img, 0, height - 1 - row);  // the first row is the top of the picture
+    for (std::int32_t x = 0; x < width; ++x, ++indices) {
+      const std::uint8_t* rgb = palette + 3 * *indices;
+      img->put_next(img, pack_pixel(rgb[0], rgb[1], rgb[2]));
+    }
+  }
+}
 
-  // Detection accepts only strips that lie in the data; a record from anywhere else is held to
-  // the same rule before a byte of it is read.
-  const std::uint64_t bytes = strip_bytes(thumb);
-  if (bytes == 0 || !tiff_base.contains(thumb.strip_offset, bytes)) return kBmpNotMade;
-
+int write_strip_bmp(FileHandle file, const ThumbInfo& thumb, const std::uint8_t* source,
+                    const std::uint8_t* palette, Platform& platform) {
   DibImage img;
   if (dib_create(&img, thumb.width, thumb.height, 24, 0, 0, platform) != DIB_OK) {
     return kBmpNotMade;
   }
-  const std::uint8_t* source = tiff_base.at(thumb.strip_offset);
-  if (rgb) {
+  if (palette != nullptr) {
+    convert_palette_pixels(&img, thumb.width, thumb.height, source, palette);
+  } else if (thumb.kind == THUMB_TIFF_RGB) {
     convert_rgb_strip(&img, thumb, source);
   } else {
     convert_ycbcr_strip(&img, thumb, source);
@@ -102,6 +105,19 @@ int write_bmp_thumbnail(FileHandle file, const ThumbInfo& thumb, const TiffData&
   dib_unlock(&img);
   dib_free(&img);
   return written;
+}
+
+int write_bmp_thumbnail(FileHandle file, const ThumbInfo& thumb, const TiffData& tiff_base,
+                        Platform& platform) {
+  const bool rgb = thumb.kind == THUMB_TIFF_RGB;
+  if (!rgb && thumb.kind != THUMB_TIFF_YCBCR) return kBmpNotMade;
+  print(rgb ? "thumbnail exist [TIFF/RGB]\n" : "thumbnail exist [TIFF/YCbCr]\n");
+
+  // Detection accepts only strips that lie in the data; a record from anywhere else is held to
+  // the same rule before a byte of it is read.
+  const std::uint64_t bytes = strip_bytes(thumb);
+  if (bytes == 0 || !tiff_base.contains(thumb.strip_offset, bytes)) return kBmpNotMade;
+  return write_strip_bmp(file, thumb, tiff_base.at(thumb.strip_offset), nullptr, platform);
 }
 
 }  // namespace pelnor

@@ -25,6 +25,16 @@ inline constexpr int kBmpWriteFailed = 0;
 /// No bitmap could be made (no memory for the canvas): nothing was written.
 inline constexpr int kBmpNotMade = -1;
 
+/// Puts pixels given as indices into a palette of RGB triples onto the canvas, rows from the top.
+void convert_palette_pixels(DibImage* img, std::int32_t width, std::int32_t height,
+                            const std::uint8_t* indices, const std::uint8_t* palette);
+
+/// Converts a strip of `thumb`'s kind and size at `source` (with `palette`: indices into its
+/// 256 RGB triples) to a bitmap and writes it as a BMP file to `file`; the resolution fields
+/// come from `thumb`. Prints nothing.
+int write_strip_bmp(FileHandle file, const ThumbInfo& thumb, const std::uint8_t* source,
+                    const std::uint8_t* palette, Platform& platform);
+
 /// Prints the kind line, converts the strip of an RGB or YCbCr thumbnail to a bitmap and writes
 /// it as a BMP file to `file`. Does not close `file`: the caller reports the outcome once the
 /// file is closed.

@@ -6,6 +6,7 @@
 #include "bitmap/strip_convert.h"
 #include "driver/input_file.h"
 #include "driver/options.h"
+#include "driver/picture_stage.h"
 #include "text/print.h"
 #include "tiff/byte_order.h"
 #include "tiff/dump_ifd.h"
@@ -43,12 +44,6 @@ constexpr char kCreatingLine[] = "Createing thumbnail file[%s]...\n";
 constexpr char kUnknownByteOrder[] = "Endian do not deside\n\n";
 // A file that cannot be opened, or whose head or Exif segment cannot be read.
 constexpr char kOpenError[] = "`%s' open error\n";
-
-// A file that cannot be opened or read: that one line, and the file would end the run.
-int cannot_read(const char* name) {
-  print(kOpenError, name);
-  return kExitStopped;
-}
 
 const char* report_line(std::int32_t kind) {
   switch (kind) {
@@ -97,8 +92,6 @@ class PeekedFile final : public FileBytes {
   InputFile& input_;
 };
 
-enum class Copy { kWhole, kWriteFailed, kReadFailed };
-
 // Copies the JPEG stream into the open output file: in one write when it lies in the data read;
 // otherwise its part in the data read, then the rest from the input file in blocks, and only
 // when the file holds all of it. A copy that fails on the way is cut back to nothing, so that a
@@ -122,7 +115,7 @@ Copy write_jpeg(Session& session, FileHandle file, const TiffData& tiff, bool* c
   while (copy == Copy::kWhole && at < end) {
     const auto n = static_cast<std::uint32_t>(end - at < kCopyBlock ? end - at : kCopyBlock);
     if (!tiff.rest->read(at, session.copy_block, n)) {
-      copy = tiff.rest->failed() ? Copy::kReadFailed : Copy::kWriteFailed;
+      copy = tiff.rest->failed() ? Copy::kInputFailed : Copy::kWriteFailed;
     } else if (!write_whole(platform, file, session.copy_block, n)) {
       copy = Copy::kWriteFailed;
     }
@@ -133,6 +126,39 @@ Copy write_jpeg(Session& session, FileHandle file, const TiffData& tiff, bool* c
 }
 
 }  // namespace
+
+int cannot_read(const char* name) {
+  print(kOpenError, name);
+  return kExitStopped;
+}
+
+FileHandle create_output(Session& session, const char* out) {
+  print(kCreatingLine, out);
+  const FileHandle file = session.platform.create_write(out);
+  if (file == kInvalidFile) {
+    print("Can't open file[%s], skip...\n", out);
+    session.thumbnail_failed = true;
+  }
+  return file;
+}
+
+int finish_output(Session& session, const char* name, const char* out, FileHandle file, Copy copy,
+                  bool cut_failed) {
+  Platform& platform = session.platform;
+  // Delayed write errors of network file systems show up at close: a file is done once closed.
+  const bool closed = platform.close(file);
+  if (copy == Copy::kWhole && closed) {
+    print("done[%s]\n", out);
+    return kExitOk;
+  }
+  session.thumbnail_failed = true;
+  // What a failed close or cut-back leaves behind is neither known whole nor empty.
+  if (!closed || cut_failed) platform.remove(out);
+  if (copy == Copy::kInputFailed) return cannot_read(name);
+  if (copy != Copy::kNotMade)
+    print("File Write error for [%s]\n", out);  // a bitmap not made says nothing
+  return kExitOk;
+}
 
 int thumbnail_stage(Session& session, const TiffData& tiff_base, std::uint32_t ifd1,
                     int little_endian, const char* name) {
@@ -152,46 +178,28 @@ int thumbnail_stage(Session& session, const TiffData& tiff_base, std::uint32_t i
   session.out_name.assign(name);
   session.out_name.append(kind == THUMB_JPEG ? ".thumb.jpg" : ".thumb.bmp");
   const char* out = session.out_name.c_str();
-  print(kCreatingLine, out);
-  Platform& platform = session.platform;
-  const FileHandle file = platform.create_write(out);
-  if (file == kInvalidFile) {
-    print("Can't open file[%s], skip...\n", out);
-    session.thumbnail_failed = true;
-    return kExitOk;
-  }
+  const FileHandle file = create_output(session, out);
+  if (file == kInvalidFile) return kExitOk;
   Copy copy = Copy::kWriteFailed;
   bool cut_failed = false;
-  bool report = true;  // a bitmap that could not be made has no line of its own
   if (kind == THUMB_JPEG) {
     print("thumbnail exist [JPEG]\n");
     copy = write_jpeg(session, file, tiff_base, &cut_failed);
   } else {
-    const int written = write_bmp_thumbnail(file, session.thumb, tiff_base, platform);
-    if (written == kBmpWritten) copy = Copy::kWhole;
-    report = written != kBmpNotMade;
+    const int written = write_bmp_thumbnail(file, session.thumb, tiff_base, session.platform);
+    copy = written == kBmpWritten   ? Copy::kWhole
+           : written == kBmpNotMade ? Copy::kNotMade
+                                    : Copy::kWriteFailed;
   }
-  // Delayed write errors of network file systems show up at close: a file is done once closed.
-  const bool closed = platform.close(file);
-  if (copy == Copy::kWhole && closed) {
-    print("done[%s]\n", out);
-    return kExitOk;
-  }
-  session.thumbnail_failed = true;
-  // What a failed close or cut-back leaves behind is neither known whole nor empty.
-  if (!closed || cut_failed) platform.remove(out);
-  if (copy == Copy::kReadFailed) return cannot_read(name);
-  if (report) print("File Write error for [%s]\n", out);
-  return kExitOk;
+  return finish_output(session, name, out, file, copy, cut_failed);
 }
 
 Session::~Session() { PELNOR_UNPOISON(buffer, kDataMax); }
 
-int process_file(Session& session, const char* name) {
-  // The input stays open until its file is done: everything past the head is read through the
-  // same handle, never by opening the name again.
-  InputFile input(session.platform, name, session.window);
-  if (!input.is_open()) return cannot_read(name);
+namespace {
+
+// The lines of one file, from its head to its thumbnail, and in `*dumped` what its pictures need.
+int dump_file(Session& session, InputFile& input, const char* name, DumpedFile* dumped) {
   PELNOR_UNPOISON(session.buffer, kDataMax);
   std::int64_t got = input.read_next(session.buffer, kHeadSize);
   if (got < 0) return cannot_read(name);  // a file that opens but cannot be read (a directory)
@@ -199,6 +207,7 @@ int process_file(Session& session, const char* name) {
   // Only the bytes read from this file count; what an earlier file left in the buffer never
   // does.
   auto size = static_cast<std::uint32_t>(got);
+  dumped->head = size;
   bool cut = size == kHeadSize;  // the file may go on past the data read
   if (opt_all != 0) {
     // Only a file read at any position is read past the head here: a pipe's bytes are taken in
@@ -273,11 +282,17 @@ int process_file(Session& session, const char* name) {
 
   std::uint32_t ifd0 = kOffsetBeyondData;
   read32_at(tiff, 4, little_endian, &ifd0);
+  dumped->has_tiff = true;
+  dumped->tiff = tiff;
+  dumped->tiff.rest = nullptr;
+  dumped->ifd0 = ifd0;
+  dumped->little_endian = little_endian;
+  dumped->tiff_format = place.tiff_position == 0;
   print("0th IFD dumping...:\n");
   dump_ifd(tiff, ifd0, little_endian, nullptr);
   print("\n");
-  DumpedDirectories dumped;
-  if (opt_all != 0) dump_sub_ifds(tiff, ifd0, little_endian, &dumped);
+  DumpedDirectories directories;
+  if (opt_all != 0) dump_sub_ifds(tiff, ifd0, little_endian, &directories);
 
   // A next-IFD field that cannot be read leaves IFD1 unknown, as an offset of 0 does.
   std::uint32_t ifd1 = 0;
@@ -292,9 +307,23 @@ int process_file(Session& session, const char* name) {
   print("1th IFD dumping...:\n");
   dump_ifd(tiff, ifd1, little_endian, nullptr);
   print("\n");
-  if (opt_all != 0) dump_ifd_chain(tiff, ifd1, little_endian, &dumped);
+  if (opt_all != 0) dump_ifd_chain(tiff, ifd1, little_endian, &directories);
 
   return thumbnail_stage(session, tiff, ifd1, little_endian, name);
+}
+
+}  // namespace
+
+int process_file(Session& session, const char* name) {
+  // The input stays open until its file is done: everything past the head is read through the
+  // same handle, never by opening the name again.
+  InputFile input(session.platform, name, session.window);
+  if (!input.is_open()) return cannot_read(name);
+  DumpedFile dumped;
+  const int code = dump_file(session, input, name, &dumped);
+  // After a read that failed nothing more of the file is printed.
+  if (opt_pictures == 0 || input.failed()) return code;
+  return picture_stage(session, input, dumped, name) == kExitOk ? code : kExitStopped;
 }
 
 int run(int argc, char** argv, Platform& platform) {

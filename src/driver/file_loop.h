@@ -7,6 +7,7 @@
 #include "driver/input_file.h"
 #include "platform/platform.h"
 #include "tiff/exif_segment.h"
+#include "tiff/pictures.h"
 #include "tiff/thumb_info.h"
 
 namespace pelnor {
@@ -38,10 +39,29 @@ struct Session {
   /// What a file that can only be read in order last gave.
   std::uint8_t window[kWindowSize];
   ThumbInfo thumb;
+  /// The pictures -p finds in the current file.
+  PictureList pictures;
   std::string out_name;
   /// Set once a thumbnail could not be created or written: the run goes on and fails at its end.
   bool thumbnail_failed = false;
 };
+
+/// How the writing of an output file went.
+enum class Copy { kWhole, kWriteFailed, kInputFailed, kNotMade };
+
+/// A file that cannot be opened or read: prints its one line; returns kExitStopped.
+int cannot_read(const char* name);
+
+/// Prints "Createing thumbnail file[out]..." and creates `out`: its handle, or kInvalidFile
+/// after the skip line (the run's end then fails).
+FileHandle create_output(Session& session, const char* out);
+
+/// Closes an output file that `copy` says how it was filled, and prints the outcome: "done",
+/// or the write error (nothing for a bitmap not made) with the file removed when its close or
+/// cut-back failed; a read of the input that failed gives the open-error line of `name`.
+/// Returns kExitOk, or kExitStopped for a read that failed.
+int finish_output(Session& session, const char* name, const char* out, FileHandle file, Copy copy,
+                  bool cut_failed);
 
 /// Handles one named file: reads its head, dumps IFD0 and IFD1 and runs the thumbnail stage.
 /// Returns kExitOk when the run goes on with the next file, kExitStopped when the file would

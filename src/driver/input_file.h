@@ -50,6 +50,9 @@ class InputFile final : public FileBytes {
     return n < 0 ? UINT64_MAX : static_cast<std::uint64_t>(n);
   }
 
+  /// True when `position` lies behind what a file read in order still keeps: it cannot be read.
+  bool behind(std::uint64_t position) const { return in_order_ && position < window_at_; }
+
   /// True for a file that is read at a position of its own choosing, not in order.
   bool seekable() { return !in_order_ && platform_.file_size(file_) >= 0; }
 

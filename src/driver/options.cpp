@@ -12,6 +12,7 @@ int opt_search = 0;
 int opt_keep_going = 0;
 int opt_all = 0;
 int opt_name = 0;
+int opt_pictures = 0;
 
 int parse_options(int* argc, char** argv) {
   for (int i = 1; i < *argc; ++i) {
@@ -31,6 +32,8 @@ int parse_options(int* argc, char** argv) {
       opt_all = 1;
     } else if (c == 'N') {
       opt_name = 1;
+    } else if (c == 'P') {
+      opt_pictures = 1;
     } else {
       std::fprintf(stderr, "No such option(%s)\n", argv[i]);
     }
@@ -47,9 +50,10 @@ void print_help() {
   // __DATE__ gives "Mmm dd yyyy"; GCC takes it from SOURCE_DATE_EPOCH when that is set, which
   // keeps builds reproducible.
   print("TIFF/EP tag dumping and thumbnail output utility by dorv at %s", __DATE__);
-  print("pelnor [-o] [-s] [-k] [-a] [-n] [-h] [-?] file...\n");
+  print("pelnor [-o] [-p] [-s] [-k] [-a] [-n] [-h] [-?] file...\n");
   print("Option:\n");
   print("\t-o:\tOutput thumbnail image[bitmap or jpeg]\n");
+  print("\t-p:\tOutput every other picture: previews, MPF images, JFXX and Photoshop thumbnails\n");
   print("\t-s:\tSearch the Exif segment anywhere in the JPEG and read it whole\n");
   print("\t-k:\tKeep going after a file that would end the run\n");
   print("\t-a:\tDump the Exif, Interoperability and GPS directories too\n");

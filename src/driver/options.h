@@ -17,6 +17,9 @@ extern int opt_all;
 
 /// Set by -n: a line with the file's name before the lines of each file.
 extern int opt_name;
+/// Set by -p: every picture the file embeds besides its IFD1 thumbnail, reported and written
+/// beside it.
+extern int opt_pictures;
 
 /// Takes every option out of the argument vector, setting the flags above, and lowers `*argc`
 /// by one for each; afterwards argv[1] .. argv[*argc - 1] are file names and argv[*argc] is

@@ -36,6 +36,28 @@ enum SubdirectoryForm : std::uint8_t {
 
 struct MakerNames;
 
+/// How a maker's directory gives a preview picture.
+enum PreviewForm : std::uint8_t {
+  /// Entry `tag` holds its offset (from where the directory's offsets count), entry
+  /// `length_tag` its length; both 32-bit integers.
+  PREVIEW_PAIR = 0,
+  /// Entry `tag`'s bytes are the picture, after `skip` bytes of a header of the maker's.
+  PREVIEW_HELD = 1,
+  /// Entry `tag` is an array of LONGs: its offset at byte `skip`, its length at byte
+  /// `length_at`.
+  PREVIEW_BINARY = 2,
+};
+
+struct MakerPreview {
+  std::uint16_t tag;
+  std::uint8_t form;
+  std::uint16_t length_tag = 0;
+  std::uint8_t skip = 0;
+  std::uint8_t length_at = 0;
+  /// An entry that is 0 when the camera wrote no preview (Olympus's PreviewImageValid); 0: none.
+  std::uint16_t valid_tag = 0;
+};
+
 /// A directory that a maker-note entry points to or holds.
 struct MakerSubdirectory {
   std::uint16_t tag;
@@ -56,11 +78,14 @@ struct MakerSubdirectory {
   const MakerNames* names;
 };
 
-/// One maker's names: its tags, and the entries that lead to directories of their own.
+/// One maker's names: its tags, the entries that lead to directories of their own, and those
+/// that give its preview pictures.
 struct MakerNames {
   TagTable tags;
   const MakerSubdirectory* subdirectories;
   std::uint8_t subdirectory_count;
+  const MakerPreview* previews = nullptr;
+  std::uint8_t preview_count = 0;
 };
 
 /// IFD0's Make and Model, up to their zero bytes and without trailing blanks, as the layouts
@@ -92,6 +117,10 @@ struct MakerNotePlace {
   /// written (its own record of where it stood, or its values' offsets, tell it); 0 for most.
   std::int64_t moved = 0;
   const MakerNames* names = nullptr;
+  /// For a maker note that is not an IFD but keeps a preview's offset (from the start of the
+  /// file) and length as 32-bit numbers at these places (Samsung's STMN): both non-zero.
+  std::uint8_t preview_at = 0;
+  std::uint8_t preview_length_at = 0;
 };
 
 /// Recognises the maker note of `count` bytes at offset `offset` of `tiff` (the Exif directory's

@@ -25,6 +25,23 @@ constexpr MakerNames names_of(const ExifTag (&tags)[N], const MakerSubdirectory 
   return {tag_table(tags), subs, static_cast<std::uint8_t>(M)};
 }
 
+template <std::size_t P>
+constexpr MakerNames with_previews(MakerNames names, const MakerPreview (&previews)[P]) {
+  names.previews = previews;
+  names.preview_count = static_cast<std::uint8_t>(P);
+  return names;
+}
+
+// A preview given by its offset and length entries.
+constexpr MakerPreview pair(std::uint16_t start, std::uint16_t length, std::uint16_t valid = 0) {
+  return {start, PREVIEW_PAIR, length, 0, 0, valid};
+}
+
+// A preview that an entry holds, after `skip` bytes.
+constexpr MakerPreview held(std::uint16_t tag, std::uint8_t skip = 0) {
+  return {tag, PREVIEW_HELD, 0, skip};
+}
+
 // ---- Apple ---------------------------------------------------------------------------------
 
 constexpr ExifTag kAppleTags[] = {
@@ -289,17 +306,16 @@ constexpr ExifTag kFujifilmTags[] = {
 // ---- Kodak's IFD-shaped maker notes --------------------------------------------------------
 
 constexpr ExifTag kKodakTags[] = {
-    {0xFC00, "SubIFD0"}, {0xFC01, "SubIFD1"}, {0xFC02, "SubIFD2"},   {0xFC03, "SubIFD3"},
-    {0xFC04, "SubIFD4"}, {0xFC05, "SubIFD5"}, {0xFC06, "SubIFD6"},   {0xFCFF, "SubIFD255"},
-    {0xFF00, "CameraInfo"},
+    {0xFC00, "SubIFD0"}, {0xFC01, "SubIFD1"},   {0xFC02, "SubIFD2"},
+    {0xFC03, "SubIFD3"}, {0xFC04, "SubIFD4"},   {0xFC05, "SubIFD5"},
+    {0xFC06, "SubIFD6"}, {0xFCFF, "SubIFD255"}, {0xFF00, "CameraInfo"},
 };
 
 // Its sub-directories are held in the entries' bytes (the first after a byte-order mark) or
 // pointed to; but for the first, their offsets count from where each starts.
-#define PELNOR_KODAK_SUB(tag, name)                                                         \
-  {tag, nullptr, name, SUBDIR_HELD, 0, ORDER_PARENT, true, nullptr, 0, &kUnnamed},          \
-  {                                                                                          \
-    tag, nullptr, name, SUBDIR_POINTER, 0, ORDER_PARENT, true, nullptr, 0, &kUnnamed         \
+#define PELNOR_KODAK_SUB(tag, name)                                                  \
+  {tag, nullptr, name, SUBDIR_HELD, 0, ORDER_PARENT, true, nullptr, 0, &kUnnamed}, { \
+    tag, nullptr, name, SUBDIR_POINTER, 0, ORDER_PARENT, true, nullptr, 0, &kUnnamed \
   }
 constexpr MakerSubdirectory kKodakSubdirectories[] = {
     {0xFC00, nullptr, "SubIFD0", SUBDIR_HELD, 2, ORDER_HEADER, true, nullptr, 0, &kUnnamed},
@@ -311,8 +327,7 @@ constexpr MakerSubdirectory kKodakSubdirectories[] = {
     PELNOR_KODAK_SUB(0xFC05, "SubIFD5"),
     PELNOR_KODAK_SUB(0xFC06, "SubIFD6"),
     {0xFCFF, nullptr, "SubIFD255", SUBDIR_HELD, 0, ORDER_PARENT, false, nullptr, 0, &kUnnamed},
-    {0xFF00, nullptr, "CameraInfo", SUBDIR_POINTER, 0, ORDER_PARENT, false, nullptr, 0,
-     &kUnnamed},
+    {0xFF00, nullptr, "CameraInfo", SUBDIR_POINTER, 0, ORDER_PARENT, false, nullptr, 0, &kUnnamed},
 };
 #undef PELNOR_KODAK_SUB
 
@@ -345,15 +360,13 @@ constexpr ExifTag kMinoltaTags[] = {
 // ---- Nikon ---------------------------------------------------------------------------------
 
 constexpr ExifTag kNikonPreviewTags[] = {
-    {0x0103, "Compression"},
-    {0x011A, "XResolution"},
-    {0x011B, "YResolution"},
-    {0x0128, "ResolutionUnit"},
-    {0x0201, "PreviewImageStart"},
-    {0x0202, "PreviewImageLength"},
+    {0x0103, "Compression"},      {0x011A, "XResolution"},       {0x011B, "YResolution"},
+    {0x0128, "ResolutionUnit"},   {0x0201, "PreviewImageStart"}, {0x0202, "PreviewImageLength"},
     {0x0213, "YCbCrPositioning"},
 };
-constexpr MakerNames kNikonPreviewNames = names_of(kNikonPreviewTags);
+constexpr MakerPreview kNikonPreviews[] = {pair(0x0201, 0x0202)};
+constexpr MakerNames kNikonPreviewNames =
+    with_previews(names_of(kNikonPreviewTags), kNikonPreviews);
 
 constexpr ExifTag kNikonTags[] = {
     {0x0001, "MakerNoteVersion"},
@@ -458,14 +471,9 @@ constexpr MakerSubdirectory kNikonSubdirectories[] = {
 
 // The maker notes that begin "Nikon\0\1".
 constexpr ExifTag kNikon2Tags[] = {
-    {0x0003, "Quality"},
-    {0x0004, "ColorMode"},
-    {0x0005, "ImageAdjustment"},
-    {0x0006, "CCDSensitivity"},
-    {0x0007, "WhiteBalance"},
-    {0x0008, "Focus"},
-    {0x000A, "DigitalZoom"},
-    {0x000B, "Converter"},
+    {0x0003, "Quality"},        {0x0004, "ColorMode"},    {0x0005, "ImageAdjustment"},
+    {0x0006, "CCDSensitivity"}, {0x0007, "WhiteBalance"}, {0x0008, "Focus"},
+    {0x000A, "DigitalZoom"},    {0x000B, "Converter"},
 };
 
 // ---- Olympus, and the Epson, Minolta, OM System and Sony models that write its layout -------
@@ -662,13 +670,18 @@ constexpr ExifTag kOlympusSettingsTags[] = {
     {0x0904, "PitchAngle"},
     {0x0908, "DateTimeUTC"},
 };
-constexpr MakerNames kOlympusSettingsNames = names_of(kOlympusSettingsTags);
+constexpr MakerPreview kOlympusSettingsPreviews[] = {pair(0x0101, 0x0102, 0x0100)};
+constexpr MakerNames kOlympusSettingsNames =
+    with_previews(names_of(kOlympusSettingsTags), kOlympusSettingsPreviews);
+
+// The older models keep their preview in the maker note itself.
+constexpr MakerPreview kOlympusPreviews[] = {pair(0x0088, 0x0089), held(0x0280),
+                                             pair(0x1036, 0x1037, 0x1035)};
 
 // Older models hold each directory in the entry's bytes, newer ones point to it.
-#define PELNOR_OLYMPUS_SUB(tag, name, names)                                                \
-  {tag, nullptr, name, SUBDIR_HELD, 0, ORDER_DETECT, false, nullptr, 0, names},             \
-  {                                                                                          \
-    tag, nullptr, name, SUBDIR_POINTER, 0, ORDER_PARENT, false, nullptr, 0, names            \
+#define PELNOR_OLYMPUS_SUB(tag, name, names)                                      \
+  {tag, nullptr, name, SUBDIR_HELD, 0, ORDER_DETECT, false, nullptr, 0, names}, { \
+    tag, nullptr, name, SUBDIR_POINTER, 0, ORDER_PARENT, false, nullptr, 0, names \
   }
 constexpr MakerSubdirectory kOlympusSubdirectories[] = {
     PELNOR_OLYMPUS_SUB(0x2010, "Equipment", &kOlympusEquipmentNames),
@@ -1050,21 +1063,11 @@ constexpr ExifTag kSanyoTags[] = {
 };
 
 constexpr ExifTag kSigmaTags[] = {
-    {0x0002, "SerialNumber"},
-    {0x0003, "DriveMode"},
-    {0x0004, "ResolutionMode"},
-    {0x0005, "AFMode"},
-    {0x0006, "FocusSetting"},
-    {0x0007, "WhiteBalance"},
-    {0x0008, "ExposureMode"},
-    {0x0009, "MeteringMode"},
-    {0x000A, "LensFocalRange"},
-    {0x000B, "ColorSpace"},
-    {0x0015, "AdjustmentMode"},
-    {0x0016, "Quality"},
-    {0x0017, "Firmware"},
-    {0x0018, "Software"},
-    {0x0019, "AutoBracket"},
+    {0x0002, "SerialNumber"}, {0x0003, "DriveMode"},      {0x0004, "ResolutionMode"},
+    {0x0005, "AFMode"},       {0x0006, "FocusSetting"},   {0x0007, "WhiteBalance"},
+    {0x0008, "ExposureMode"}, {0x0009, "MeteringMode"},   {0x000A, "LensFocalRange"},
+    {0x000B, "ColorSpace"},   {0x0015, "AdjustmentMode"}, {0x0016, "Quality"},
+    {0x0017, "Firmware"},     {0x0018, "Software"},       {0x0019, "AutoBracket"},
     {0x003D, "PictureMode"},
 };
 
@@ -1142,6 +1145,15 @@ constexpr MakerSubdirectory kSonySubdirectories[] = {
      &kMinoltaNames},
 };
 
+constexpr MakerPreview kCanonPreviews[] = {{0x00B6, PREVIEW_BINARY, 0, 20, 8}};
+constexpr MakerPreview kCasio2Previews[] = {pair(0x0004, 0x0003), held(0x2000)};
+constexpr MakerPreview kMinoltaPreviews[] = {pair(0x0088, 0x0089), held(0x0081)};
+constexpr MakerPreview kPentaxPreviews[] = {pair(0x0004, 0x0003)};
+// Sigma's older maker notes give the pair at 0x001A, its newer ones at 0x001C.
+constexpr MakerPreview kSigmaPreviews[] = {pair(0x001A, 0x001B), pair(0x001C, 0x001D)};
+// A 32-byte header of Sony's own comes before the JPEG.
+constexpr MakerPreview kSonyPreviews[] = {held(0x2001, 32)};
+
 static_assert(sorted(kAppleTags) && sorted(kCanonTags) && sorted(kCasioTags) &&
               sorted(kCasio2Tags) && sorted(kFujifilmTags) && sorted(kKodakTags) &&
               sorted(kMinoltaTags) && sorted(kNikonPreviewTags) && sorted(kNikonTags) &&
@@ -1154,21 +1166,23 @@ static_assert(sorted(kAppleTags) && sorted(kCanonTags) && sorted(kCasioTags) &&
 
 const MakerNames kUnnamed = {kNoTags, nullptr, 0};
 const MakerNames kAppleNames = names_of(kAppleTags);
-const MakerNames kCanonNames = names_of(kCanonTags);
+const MakerNames kCanonNames = with_previews(names_of(kCanonTags), kCanonPreviews);
 const MakerNames kCasioNames = names_of(kCasioTags);
-const MakerNames kCasio2Names = names_of(kCasio2Tags);
+const MakerNames kCasio2Names = with_previews(names_of(kCasio2Tags), kCasio2Previews);
 const MakerNames kFujifilmNames = names_of(kFujifilmTags);
 const MakerNames kKodakNames = names_of(kKodakTags, kKodakSubdirectories);
-const MakerNames kMinoltaNames = names_of(kMinoltaTags);
+const MakerNames kMinoltaNames = with_previews(names_of(kMinoltaTags), kMinoltaPreviews);
 const MakerNames kNikonNames = names_of(kNikonTags, kNikonSubdirectories);
 const MakerNames kNikon2Names = names_of(kNikon2Tags);
-const MakerNames kOlympusNames = names_of(kOlympusTags, kOlympusSubdirectories);
+const MakerNames kOlympusNames =
+    with_previews(names_of(kOlympusTags, kOlympusSubdirectories), kOlympusPreviews);
 const MakerNames kPanasonicNames = names_of(kPanasonicTags);
-const MakerNames kPentaxNames = names_of(kPentaxTags);
+const MakerNames kPentaxNames = with_previews(names_of(kPentaxTags), kPentaxPreviews);
 const MakerNames kRicohNames = names_of(kRicohTags, kRicohSubdirectories);
 const MakerNames kSamsungNames = names_of(kSamsungTags);
 const MakerNames kSanyoNames = names_of(kSanyoTags);
-const MakerNames kSigmaNames = names_of(kSigmaTags);
-const MakerNames kSonyNames = names_of(kSonyTags, kSonySubdirectories);
+const MakerNames kSigmaNames = with_previews(names_of(kSigmaTags), kSigmaPreviews);
+const MakerNames kSonyNames =
+    with_previews(names_of(kSonyTags, kSonySubdirectories), kSonyPreviews);
 
 }  // namespace pelnor

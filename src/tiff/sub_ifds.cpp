@@ -133,44 +133,58 @@ void camera_text(const TiffData& tiff, std::uint32_t ifd0, std::uint16_t tag, in
 
 void dump_maker_directory(const Walk& w, const Place& p, const MakerNames& names, int depth);
 
-// The block of a directory that entry `e` (its raw entry at `raw`) of a maker-note directory at
-// `parent` leads to, as `sub` says, and the blocks inside it. A pointer of 0 leads nowhere.
-void dump_subdirectory(const Walk& w, const Place& parent, const TagEntry& e, std::uint64_t raw,
-                       const MakerSubdirectory& sub, int depth) {
+// Where the directory that entry `e` (its raw entry at `raw`) of a maker-note directory at
+// `parent` leads to lies, as `sub` says: true with `*p`, or false with the line that says why not
+// in `*refusal` (null: a pointer of 0, which leads nowhere and gets no block).
+bool subdirectory_place(const Place& parent, const TagEntry& e, std::uint64_t raw,
+                        const MakerSubdirectory& sub, Place* p, const char** refusal) {
   const bool pointed = is_pointer_entry(e.type, e.count);
-  if (pointed && e.value == 0) return;
-  print("MakerNote %s IFD dumping...:\n", sub.name);
+  *refusal = nullptr;
+  if (pointed && e.value == 0) return false;
   std::uint64_t at;  // where the directory starts less `start`, in the parent's offsets
   if (pointed) {
     at = e.value;
   } else if (sub.form == SUBDIR_POINTER) {
-    print(kNotFollowed);
-    print("\n");
-    return;
+    *refusal = kNotFollowed;
+    return false;
   } else {
     const std::uint64_t size = std::uint64_t{e.count} * value_bytes(e.type);
     at = size <= 4 ? raw + 8 : e.value;
   }
   const std::uint64_t start = at + sub.start;
   if (!parent.data.contains(start, 2) || start > UINT32_MAX) {
-    print(kIfdBeyond);
-    print("\n");
-    return;
+    *refusal = kIfdBeyond;
+    return false;
   }
   if (sub.prefix != nullptr &&
       (!parent.data.contains(at, sub.prefix_size) ||
        std::memcmp(parent.data.at(at), sub.prefix, sub.prefix_size) != 0)) {
-    print(kNoDirectory);
+    *refusal = kNoDirectory;
+    return false;
+  }
+  *p = Place{parent.data, static_cast<std::uint32_t>(start), parent.little_endian};
+  if (sub.based_at_value) {
+    p->data = parent.data.shifted(static_cast<std::int64_t>(at));
+    p->ifd = sub.start;
+  }
+  p->little_endian =
+      directory_order(p->data, p->ifd, parent.little_endian, sub.order, p->ifd - sub.start);
+  return true;
+}
+
+// The block of that directory, and the blocks inside it.
+void dump_subdirectory(const Walk& w, const Place& parent, const TagEntry& e, std::uint64_t raw,
+                       const MakerSubdirectory& sub, int depth) {
+  Place p;
+  const char* refusal;
+  const bool placed = subdirectory_place(parent, e, raw, sub, &p, &refusal);
+  if (!placed && refusal == nullptr) return;
+  print("MakerNote %s IFD dumping...:\n", sub.name);
+  if (!placed) {
+    print("%s", refusal);
     print("\n");
     return;
   }
-  Place p{parent.data, static_cast<std::uint32_t>(start), parent.little_endian};
-  if (sub.based_at_value) {
-    p.data = parent.data.shifted(static_cast<std::int64_t>(at));
-    p.ifd = sub.start;
-  }
-  p.little_endian = directory_order(p.data, p.ifd, parent.little_endian, sub.order,
-                                    p.ifd - sub.start);
   if (dump_body(w, p, sub.names->tags)) dump_maker_directory(w, p, *sub.names, depth + 1);
 }
 
@@ -241,7 +255,8 @@ void dump_subifds(const Walk& w, std::uint32_t ifd, unsigned owner) {
   for (std::uint32_t i = 0; i < e.count; ++i) {
     print_subifd_heading(owner, i + 1);
     std::uint32_t offset = e.value;
-    if (e.count > 1 && !read32_at(w.tiff, std::uint64_t{e.value} + 4u * i, w.little_endian, &offset)) {
+    if (e.count > 1 &&
+        !read32_at(w.tiff, std::uint64_t{e.value} + 4u * i, w.little_endian, &offset)) {
       print(kIfdBeyond);  // the table of offsets runs past the data read: so do the rest
       print("\n");
       return;
@@ -285,7 +300,8 @@ void dump_ifd_chain(const TiffData& tiff, std::uint32_t ifd1, int little_endian,
                     DumpedDirectories* dumped) {
   Walk w{tiff, little_endian, dumped, {}};
   const std::int64_t at = std::int64_t{tiff.position} + tiff.origin + ifd1;
-  if (refusal(w, {tiff, ifd1, little_endian}) == nullptr && dumped->count < DumpedDirectories::kMost) {
+  if (refusal(w, {tiff, ifd1, little_endian}) == nullptr &&
+      dumped->count < DumpedDirectories::kMost) {
     dumped->positions[dumped->count++] = at;
   }
   dump_subifds(w, ifd1, 1);
@@ -329,6 +345,136 @@ void dump_mpf(const std::uint8_t* data, std::uint32_t size, std::uint32_t positi
     dump_ifd(mpf, attributes, order, &kMpfNames);
   }
   print("\n");
+}
+
+namespace {
+
+// The file position of offset `offset` of `data`; -1 for one before the start of the file.
+std::int64_t file_position_of(const TiffData& data, std::uint64_t offset) {
+  return std::int64_t{data.position} + data.origin + static_cast<std::int64_t>(offset);
+}
+
+void add_preview(const char* maker, std::int64_t start, std::uint64_t length, PictureList* list) {
+  if (start < 0 || length == 0) return;
+  Picture picture{PIC_MAKER_NOTE};
+  picture.maker = maker;
+  picture.add_span(static_cast<std::uint64_t>(start), length);
+  list->add(picture);
+}
+
+// The previews that the directory at `p` gives by `names`' rules.
+void previews_of(const Place& p, const MakerNames& names, const char* maker, PictureList* list) {
+  for (std::uint8_t i = 0; i < names.preview_count; ++i) {
+    const MakerPreview& rule = names.previews[i];
+    TagEntry e, other;
+    std::uint64_t raw;
+    if (!find_entry(p.data, p.ifd, rule.tag, p.little_endian, &e, &raw)) continue;
+    const std::uint64_t size = std::uint64_t{e.count} * value_bytes(e.type);
+    switch (rule.form) {
+      case PREVIEW_PAIR:
+        if (e.count != 1 || (e.type != LONG && e.type != SLONG && e.type != SHORT) ||
+            !find_entry(p.data, p.ifd, rule.length_tag, p.little_endian, &other) ||
+            other.count != 1 || (other.type != LONG && other.type != SHORT)) {
+          break;
+        }
+        if (rule.valid_tag != 0) {
+          TagEntry valid;
+          if (find_entry(p.data, p.ifd, rule.valid_tag, p.little_endian, &valid) &&
+              valid.value == 0) {
+            break;  // the camera says it wrote none
+          }
+        }
+        add_preview(maker, file_position_of(p.data, e.value), other.value, list);
+        break;
+      case PREVIEW_HELD: {
+        if (size <= rule.skip) break;
+        const std::uint64_t at = size <= 4 ? raw + 8 : e.value;
+        add_preview(maker, file_position_of(p.data, at + rule.skip), size - rule.skip, list);
+        break;
+      }
+      default: {  // PREVIEW_BINARY
+        // Its first 16-bit word gives the block's size in words; a block that says otherwise
+        // is not the one the rule reads.
+        std::uint32_t start, length;
+        std::uint16_t words;
+        if (e.type != LONG || size <= 4 || size < std::uint64_t{rule.skip} + 4 ||
+            !read16_at(p.data, e.value, p.little_endian, &words) || words * 2u != size ||
+            size < std::uint64_t{rule.length_at} + 4 ||
+            !read32_at(p.data, std::uint64_t{e.value} + rule.skip, p.little_endian, &start) ||
+            !read32_at(p.data, std::uint64_t{e.value} + rule.length_at, p.little_endian, &length)) {
+          break;
+        }
+        add_preview(maker, file_position_of(p.data, start), length, list);
+        break;
+      }
+    }
+  }
+}
+
+// What the preview walk keeps from directory to directory.
+struct PreviewWalk {
+  Camera camera;
+  const char* maker;
+  DumpedDirectories seen;
+  PictureList* list;
+};
+
+// The previews of the maker-note directory at `p` and of the directories inside it.
+void collect_previews(PreviewWalk& walk, const Place& p, const MakerNames& names, int depth) {
+  const std::int64_t at = file_position(p);
+  for (int i = 0; i < walk.seen.count; ++i) {
+    if (walk.seen.positions[i] == at) return;
+  }
+  if (walk.seen.count == DumpedDirectories::kMost) return;
+  walk.seen.positions[walk.seen.count++] = at;
+  previews_of(p, names, walk.maker, walk.list);
+  if (names.subdirectory_count == 0 || depth >= kMostDepth) return;
+  std::uint16_t n;
+  if (!read16_at(p.data, p.ifd, p.little_endian, &n)) return;
+  for (unsigned k = 0; k < n && p.data.contains(entry_offset(p.ifd, k), kEntrySize); ++k) {
+    TagEntry e;
+    decode_entry(&e, p.data.at(entry_offset(p.ifd, k)), p.little_endian);
+    const MakerSubdirectory* sub = find_subdirectory(names, e.tag, e.type, e.count, walk.camera);
+    Place inside;
+    const char* refusal;
+    if (sub != nullptr &&
+        subdirectory_place(p, e, entry_offset(p.ifd, k), *sub, &inside, &refusal)) {
+      collect_previews(walk, inside, *sub->names, depth + 1);
+    }
+  }
+}
+
+}  // namespace
+
+void find_maker_previews(const TiffData& tiff, std::uint32_t ifd0, int little_endian,
+                         PictureList* list) {
+  PreviewWalk walk{{}, nullptr, {}, list};
+  camera_text(tiff, ifd0, kMake, little_endian, &walk.camera.make, &walk.camera.make_length);
+  camera_text(tiff, ifd0, kModel, little_endian, &walk.camera.model, &walk.camera.model_length);
+  TagEntry exif, e;
+  if (!find_entry(tiff, ifd0, kExifPointer, little_endian, &exif) ||
+      !is_pointer_entry(exif.type, exif.count) ||
+      !find_entry(tiff, exif.value, kMakerNote, little_endian, &e) ||
+      (e.type != UNDEFINED && e.type != BYTE) || e.count <= 4) {
+    return;
+  }
+  MakerNotePlace note;
+  if (!place_maker_note(tiff, e.value, e.count, little_endian, walk.camera, &note) ||
+      note.layout == nullptr) {
+    return;
+  }
+  walk.maker = note.name;
+  if (note.is_ifd) {
+    collect_previews(walk, {note.data, note.ifd, note.little_endian}, *note.names, 0);
+    return;
+  }
+  // A maker note that is not an IFD but keeps a preview's offset, from the start of the file.
+  std::uint32_t start, length;
+  if (note.preview_at != 0 && e.count >= note.preview_length_at + 4u &&
+      read32_at(tiff, std::uint64_t{e.value} + note.preview_at, little_endian, &start) &&
+      read32_at(tiff, std::uint64_t{e.value} + note.preview_length_at, little_endian, &length)) {
+    add_preview(note.name, start, length, list);
+  }
 }
 
 }  // namespace pelnor

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "tiff/pictures.h"
 #include "tiff/tiff_data.h"
 
 namespace pelnor {
@@ -31,6 +32,11 @@ void dump_sub_ifds(const TiffData& tiff, std::uint32_t ifd0, int little_endian,
 /// to (IFD2, IFD3, ...) with their SubIFDs, under the same rules.
 void dump_ifd_chain(const TiffData& tiff, std::uint32_t ifd1, int little_endian,
                     DumpedDirectories* dumped);
+
+/// Adds the preview pictures of the maker note of the Exif directory of IFD0 at `ifd0`, as its
+/// layout and the maker's tables give them, from the maker note and the directories inside it.
+void find_maker_previews(const TiffData& tiff, std::uint32_t ifd0, int little_endian,
+                         PictureList* list);
 
 /// Dumps the Multi-Picture Format directories of an APP2 segment whose data ("MPF\0" and a TIFF
 /// structure) are the `size` bytes at `data`, the TIFF header at file position `position`: the
