@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Batch benchmark: pelnor (by default, with -s -k, and dumping with -a) against the system-call
-# floor and exiv2, jhead and exiftool, plus the strip-conversion microbenchmark.
+# floor and exiv2, jhead and exiftool, -p over phone files against its own floor with the peak
+# memory of a 20 MB preview, plus the strip-conversion microbenchmark.
 #
 #   bench/run.sh [-n FILES] [-r RUNS] [-p PEER_FILES] [-d DIR] [--no-micro] [--keep]
 #
@@ -57,7 +58,7 @@ for f in "$root"/examples/*.jpg; do
 done
 
 cmake -S "$root/bench" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-targets=(pelnor bench_floor bench_measure)
+targets=(pelnor bench_floor bench_picture_floor bench_measure)
 [ $micro = 1 ] && targets+=(bench_strip)
 cmake --build "$build" -j2 --target "${targets[@]}" >/dev/null
 
@@ -72,6 +73,9 @@ python3 "$root/bench/batch_bench.py" --pelnor "$build/pelnor/pelnor" --floor "$b
   --peer-n "$peer_files" "${keep[@]}" "${dir[@]}"
 
 echo "- Load average after the batch runs: $(cut -d' ' -f1-3 /proc/loadavg)"
+echo
+python3 "$root/bench/pictures_bench.py" --pelnor "$build/pelnor/pelnor" --floor "$build/bench_picture_floor" \
+  --measure "$build/bench_measure" --corpus "$corpus"
 echo
 if [ $micro = 1 ]; then
   echo "## Strip conversions (Google Benchmark, 160 x 120 thumbnail)"

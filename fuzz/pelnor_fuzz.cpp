@@ -3,7 +3,8 @@
 // short write among the first four or read among the first three, a refused canvas block, a
 // failed create, a failed close of the thumbnail, a short read whose cut-back fails; anything
 // else: none), an input read in order like a pipe from bit 5, -a from bit 6 and -s from bit 7;
-// the rest is the file. Afterwards every file must be closed and every block freed.
+// -p from the low bit of the byte before it (the FF of an EOI turns it on); the rest is the
+// file. Afterwards every file must be closed and every block freed.
 //   cmake --preset sanitize && cmake --build --preset sanitize && ctest --preset sanitize -R fuzz
 #include <cstdio>
 #include <cstdlib>
@@ -22,6 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const unsigned fault = data[size - 1] & 0x1Fu;
   pelnor::opt_all = (data[size - 1] >> 6) & 1;
   pelnor::opt_search = data[size - 1] >> 7;
+  pelnor::opt_pictures = size >= 2 ? data[size - 2] & 1 : 0;
   pelnor::testing::MemoryPlatform platform;
   platform.files["f.jpg"].assign(data, data + size - 1);
   if (fault < 8) {
