@@ -112,7 +112,19 @@ class Win32Platform final : public Platform {
     // ReadFile takes the offset of an OVERLAPPED record only from a disk file: a pipe ignores
     // it and hands over its next bytes, whatever their position.
     if (::GetFileType(to_handle(file)) != FILE_TYPE_DISK) return kCannotSeek;
-    // A synchronous handle reads at the offset an OVERLAPPED record gives and waits for it.
+    // A synchronous handle reads at the offset an OVERLAPPED record gives and waits for it, and
+    // moves its file pointer past what it read: the pointer is put back, so that the next read in
+    // order starts where the last one left off.
+    LARGE_INTEGER here{};
+    const LARGE_INTEGER none{};
+    if (!::SetFilePointerEx(to_handle(file), none, &here, FILE_CURRENT)) return kReadFailed;
+    const std::int64_t got = read_at_offset(file, position, buffer, size);
+    if (!::SetFilePointerEx(to_handle(file), here, nullptr, FILE_BEGIN)) return kReadFailed;
+    return got;
+  }
+
+  static std::int64_t read_at_offset(FileHandle file, std::uint64_t position, void* buffer,
+                                     std::uint32_t size) {
     return fill(buffer, size, [file, position](char* p, DWORD n, DWORD* got, std::uint32_t done) {
       OVERLAPPED at{};
       at.Offset = static_cast<DWORD>(position + done);
