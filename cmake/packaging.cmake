@@ -45,7 +45,7 @@ if(WIN32)
   # the notices the statically linked MinGW-w64 runtime asks a binary to carry.
   install(TARGETS pelnor RUNTIME DESTINATION .)
   install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/docs/windows.md
-                ${PROJECT_SOURCE_DIR}/LICENSE
+                ${PROJECT_SOURCE_DIR}/LICENSE ${PROJECT_SOURCE_DIR}/docs/pelnor.schema.json
           DESTINATION .)
   install(FILES ${PROJECT_SOURCE_DIR}/packaging/windows/third-party-notices.txt
           DESTINATION . RENAME THIRD-PARTY-NOTICES.txt)
@@ -83,6 +83,7 @@ else()
 
   install(FILES ${PELNOR_DOC_DIR}/pelnor.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   install(FILES ${PROJECT_SOURCE_DIR}/packaging/debian/copyright ${PELNOR_DOC_DIR}/changelog.gz
+                ${PROJECT_SOURCE_DIR}/docs/pelnor.schema.json
           DESTINATION ${CMAKE_INSTALL_DOCDIR})
 endif()
 

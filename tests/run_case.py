@@ -11,9 +11,9 @@ import argparse, difflib, os, re, shutil, signal, subprocess, sys, tempfile, thr
 from pathlib import Path
 
 
-def tree(root):
-    return {p.relative_to(root).as_posix(): p.read_bytes()
-            for p in sorted(root.rglob("*")) if p.is_file() and p.name != ".keep"}
+def tree(root):  # every file, a link as the name it points to
+    return {p.relative_to(root).as_posix(): b"-> " + os.readlink(p).encode() if p.is_symlink() else p.read_bytes()
+            for p in sorted(root.rglob("*")) if (p.is_file() or p.is_symlink()) and p.name != ".keep"}
 
 
 def read(path, default=b""):
@@ -47,10 +47,12 @@ def main():
     ap.add_argument("tool", nargs=argparse.REMAINDER)
     opt = ap.parse_args()
     case = opt.case
-    args = case.joinpath("args").read_text("utf-8").splitlines()
+    args = case.joinpath("args").read_bytes().decode("utf-8", "surrogateescape").splitlines()
     with tempfile.TemporaryDirectory() as tmp:
         work = Path(tmp, "run")
-        shutil.copytree(case / "in", work) if (case / "in").is_dir() else work.mkdir()
+        # A case may run on the inputs of another ("in-from" names it). Links stay links.
+        source = case.parent / read(case / "in-from").decode().strip() / "in" if (case / "in-from").exists() else case / "in"
+        shutil.copytree(source, work, symlinks=True) if source.is_dir() else work.mkdir()
         # Files read through named pipes, fed in small pieces: the tool sees a pipe by a name.
         feeds = [feed(work / name) for name in read(case / "fifos").decode().split()]
         before = tree(work)

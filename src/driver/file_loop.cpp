@@ -1,12 +1,16 @@
 #include "driver/file_loop.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "bitmap/strip_convert.h"
 #include "driver/input_file.h"
 #include "driver/options.h"
 #include "driver/picture_stage.h"
+#include "text/json.h"
 #include "text/print.h"
 #include "tiff/byte_order.h"
 #include "tiff/dump_ifd.h"
@@ -33,6 +37,9 @@
 
 namespace pelnor {
 namespace {
+
+// How the current file ended, in the JSON document's words.
+const char* json_result = "handled";
 
 // An IFD offset that no data read can contain: where the header's offset field itself is
 // missing, IFD0 is taken to lie beyond the data.
@@ -125,19 +132,58 @@ Copy write_jpeg(Session& session, FileHandle file, const TiffData& tiff, bool* c
   return copy;
 }
 
+// The "thumbnail" member, opened: what the report line says, and where the thumbnail lies.
+void json_thumbnail(const ThumbInfo& thumb, std::int32_t kind, std::uint32_t origin) {
+  json::close_section();
+  json::key("thumbnail");
+  json::begin_object();
+  json::member("kind", kind == THUMB_JPEG         ? "JPEG"
+                       : kind == THUMB_TIFF_RGB   ? "RGB"
+                       : kind == THUMB_TIFF_YCBCR ? "YCbCr"
+                                                  : "none");
+  if (kind == THUMB_JPEG) {
+    json::member("position", std::int64_t{origin} + thumb.jpeg_offset);
+    json::member("length", std::int64_t{thumb.jpeg_length});
+  } else if (kind != THUMB_NONE) {
+    json::member("position", std::int64_t{origin} + thumb.strip_offset);
+    json::member("length", static_cast<std::int64_t>(strip_bytes(thumb)));
+    json::member("width", thumb.width);
+    json::member("height", thumb.height);
+  }
+}
+
+// The outcome of the output file opened by create_output, closing its "output" object.
+void output_result(const char* result) {
+  if (opt_json == 0) return;
+  json::member("result", result);
+  json::end_object();
+}
+
 }  // namespace
 
 int cannot_read(const char* name) {
   print(kOpenError, name);
+  file_result("open-error");
   return kExitStopped;
 }
+
+void file_result(const char* result) { json_result = result; }
 
 FileHandle create_output(Session& session, const char* out) {
   print(kCreatingLine, out);
   const FileHandle file = session.platform.create_write(out);
+  if (opt_json != 0) {
+    json::key("output");
+    json::begin_object();
+    json::text("name", out, std::strlen(out), "name_hex");
+  }
   if (file == kInvalidFile) {
     print("Can't open file[%s], skip...\n", out);
     session.thumbnail_failed = true;
+    if (opt_json != 0) {
+      json::member("result", "cannot-create");
+      json::end_object();
+    }
   }
   return file;
 }
@@ -149,14 +195,19 @@ int finish_output(Session& session, const char* name, const char* out, FileHandl
   const bool closed = platform.close(file);
   if (copy == Copy::kWhole && closed) {
     print("done[%s]\n", out);
+    output_result("written");
     return kExitOk;
   }
   session.thumbnail_failed = true;
   // What a failed close or cut-back leaves behind is neither known whole nor empty.
   if (!closed || cut_failed) platform.remove(out);
-  if (copy == Copy::kInputFailed) return cannot_read(name);
+  if (copy == Copy::kInputFailed) {
+    output_result("read-error");
+    return cannot_read(name);
+  }
   if (copy != Copy::kNotMade)
     print("File Write error for [%s]\n", out);  // a bitmap not made says nothing
+  output_result(copy == Copy::kNotMade ? "not-made" : "write-error");
   return kExitOk;
 }
 
@@ -168,8 +219,10 @@ int thumbnail_stage(Session& session, const TiffData& tiff_base, std::uint32_t i
   // A signature that could not be read says nothing about the file: the file is one that
   // cannot be read, and that line stands in place of the report.
   if (tiff_base.rest != nullptr && tiff_base.rest->failed()) return cannot_read(name);
+  if (opt_json != 0) json_thumbnail(session.thumb, kind, tiff_base.origin_position());
   if (kind == THUMB_NONE || opt_output == 0) {
     print("%s", report_line(kind));
+    if (opt_json != 0) json::end_object();
     return kExitOk;
   }
 
@@ -179,7 +232,10 @@ int thumbnail_stage(Session& session, const TiffData& tiff_base, std::uint32_t i
   session.out_name.append(kind == THUMB_JPEG ? ".thumb.jpg" : ".thumb.bmp");
   const char* out = session.out_name.c_str();
   const FileHandle file = create_output(session, out);
-  if (file == kInvalidFile) return kExitOk;
+  if (file == kInvalidFile) {
+    if (opt_json != 0) json::end_object();
+    return kExitOk;
+  }
   Copy copy = Copy::kWriteFailed;
   bool cut_failed = false;
   if (kind == THUMB_JPEG) {
@@ -191,12 +247,40 @@ int thumbnail_stage(Session& session, const TiffData& tiff_base, std::uint32_t i
            : written == kBmpNotMade ? Copy::kNotMade
                                     : Copy::kWriteFailed;
   }
-  return finish_output(session, name, out, file, copy, cut_failed);
+  const int code = finish_output(session, name, out, file, copy, cut_failed);
+  if (opt_json != 0) json::end_object();
+  return code;
 }
 
 Session::~Session() { PELNOR_UNPOISON(buffer, kDataMax); }
 
 namespace {
+
+// The "tiff" member: where the TIFF header lies, how it was found, its byte order.
+void json_tiff(const std::uint8_t* head, std::uint32_t size, const ExifPlace& place,
+               int little_endian) {
+  json::close_section();
+  json::key("tiff");
+  json::begin_object();
+  json::member("position", std::int64_t{place.tiff_position});
+  const char* layout = "segment";  // an APP1 segment the walk found
+  if (place.tiff_position == 0) {
+    layout = "tiff";  // a TIFF-format file
+  } else if (place.tiff_position == 6 && size >= 6 && std::memcmp(head, kExifIdentifier, 6) == 0) {
+    layout = "bare";  // a bare Exif block
+  } else if (place.tiff_position == 12 && size >= 12 && head[2] == 0xFF && head[3] == 0xE1 &&
+             std::memcmp(head + 6, kExifIdentifier, 6) == 0) {
+    layout = "offset-6";  // the identifier at offset 6, the Exif segment first
+  }
+  json::member("layout", layout);
+  json::key("byte_order");
+  if (little_endian < 0) {
+    json::null();
+  } else {
+    json::string(little_endian != 0 ? "II" : "MM", 2);
+  }
+  json::end_object();
+}
 
 // The lines of one file, from its head to its thumbnail, and in `*dumped` what its pictures need.
 int dump_file(Session& session, InputFile& input, const char* name, DumpedFile* dumped) {
@@ -244,6 +328,7 @@ int dump_file(Session& session, InputFile& input, const char* name, DumpedFile* 
     PELNOR_POISON(session.buffer + size, kDataMax - size);
     if (found == kExifReadFailed) return cannot_read(name);
     print("Not also Exif file\n");
+    file_result("not-exif");
     return kExitStopped;
   }
 
@@ -275,8 +360,10 @@ int dump_file(Session& session, InputFile& input, const char* name, DumpedFile* 
 
   const int little_endian =
       tiff.contains(0, 2) ? byte_order_from_mark(tiff.base[0], tiff.base[1]) : -1;
+  if (opt_json != 0) json_tiff(session.buffer, size, place, little_endian);
   if (little_endian < 0) {
     print(kUnknownByteOrder);
+    file_result("unknown-byte-order");
     return kExitOk;
   }
 
@@ -288,7 +375,8 @@ int dump_file(Session& session, InputFile& input, const char* name, DumpedFile* 
   dumped->ifd0 = ifd0;
   dumped->little_endian = little_endian;
   dumped->tiff_format = place.tiff_position == 0;
-  print("0th IFD dumping...:\n");
+  json::block_heading(ifd0 == kOffsetBeyondData ? -1 : std::int64_t{tiff.origin_position()} + ifd0,
+                      "0th IFD dumping...:\n");
   dump_ifd(tiff, ifd0, little_endian, nullptr);
   print("\n");
   DumpedDirectories directories;
@@ -302,9 +390,10 @@ int dump_file(Session& session, InputFile& input, const char* name, DumpedFile* 
   }
   if (ifd1 == 0) {
     print("Not exist 1thIFD(for thumbnail)\n");
+    file_result("no-ifd1");
     return kExitStopped;
   }
-  print("1th IFD dumping...:\n");
+  json::block_heading(std::int64_t{tiff.origin_position()} + ifd1, "1th IFD dumping...:\n");
   dump_ifd(tiff, ifd1, little_endian, nullptr);
   print("\n");
   if (opt_all != 0) dump_ifd_chain(tiff, ifd1, little_endian, &directories);
@@ -312,9 +401,7 @@ int dump_file(Session& session, InputFile& input, const char* name, DumpedFile* 
   return thumbnail_stage(session, tiff, ifd1, little_endian, name);
 }
 
-}  // namespace
-
-int process_file(Session& session, const char* name) {
+int handle_file(Session& session, const char* name) {
   // The input stays open until its file is done: everything past the head is read through the
   // same handle, never by opening the name again.
   InputFile input(session.platform, name, session.window);
@@ -326,22 +413,157 @@ int process_file(Session& session, const char* name) {
   return picture_stage(session, input, dumped, name) == kExitOk ? code : kExitStopped;
 }
 
+}  // namespace
+
+int process_file(Session& session, const char* name) {
+  json_result = "handled";
+  if (opt_json != 0) json::begin_file(name);
+  const int code = handle_file(session, name);
+  if (opt_json != 0) json::end_file(json_result);
+  return code;
+}
+
+namespace {
+
+// The extensions -r reads: the JPEG family, camera thumbnails and Exif sidecars, the TIFF
+// family with the camera raw formats built on it.
+constexpr const char* kExtensions[] = {"jpg", "jpeg", "jpe", "jfif", "jif", "mpo", "thm", "exif",
+                                       "tif", "tiff", "dng", "nef",  "nrw", "cr2", "arw", "srf",
+                                       "sr2", "orf",  "pef", "rw2",  "rwl", "raw", "srw", "erf",
+                                       "kdc", "dcr",  "mrw", "3fr",  "iiq", "mef", "mos"};
+
+bool equal_nocase(const char* a, const char* b, std::size_t n) {
+  for (std::size_t i = 0; i < n; ++i) {
+    const char x = a[i] >= 'A' && a[i] <= 'Z' ? static_cast<char>(a[i] - 'A' + 'a') : a[i];
+    if (x != b[i]) return false;
+  }
+  return true;
+}
+
+// `name` less `tail` at its end, compared without case; null when it does not end so.
+bool ends_with(const std::string& name, std::size_t end, const char* tail, std::size_t* start) {
+  const std::size_t n = std::strlen(tail);
+  if (end < n || !equal_nocase(name.data() + end - n, tail, n)) return false;
+  *start = end - n;
+  return true;
+}
+
+// True for a name that -o or -p of this tool writes: NAME.thumb.jpg, NAME.preview.jpg,
+// NAME.mpf2.jpg, NAME.subifd1-2.jpg, ...
+bool written_by_pelnor(const std::string& name, std::size_t dot) {
+  std::size_t end = dot;
+  // A "-2" of a name taken already.
+  std::size_t k = end;
+  while (k > 0 && name[k - 1] >= '0' && name[k - 1] <= '9') --k;
+  if (k < end && k > 0 && name[k - 1] == '-') end = k - 1;
+  std::size_t start;
+  for (const char* suffix :
+       {".thumb", ".preview", ".other", ".jfxx", ".jfif", ".photoshop", ".flashpix", ".ifd0"}) {
+    if (ends_with(name, end, suffix, &start)) return true;
+  }
+  // ".mpf" and ".subifd" with their number.
+  k = end;
+  while (k > 0 && name[k - 1] >= '0' && name[k - 1] <= '9') --k;
+  return k < end && (ends_with(name, k, ".mpf", &start) || ends_with(name, k, ".subifd", &start));
+}
+
+bool picture_file(const std::string& name) {
+  const std::size_t dot = name.rfind('.');
+  if (dot == std::string::npos || dot == 0) return false;
+  const std::size_t length = name.size() - dot - 1;
+  for (const char* extension : kExtensions) {
+    if (std::strlen(extension) == length &&
+        equal_nocase(name.data() + dot + 1, extension, length)) {
+      return !written_by_pelnor(name, dot);
+    }
+  }
+  return false;
+}
+
+// Deeper directories than this are not walked: no real tree comes near it.
+constexpr int kMostDirectoryDepth = 256;
+
+class Run {
+ public:
+  explicit Run(Platform& platform) : session_(platform) {}
+
+  // Handles one file as named; false when the run stops here.
+  bool file(const char* name) {
+    if (opt_name != 0) print("==> %s <==\n", name);
+    if (process_file(session_, name) == kExitOk) return true;
+    exit_code_ = kExitStopped;  // as make -k: the run goes on, its end tells
+    return opt_keep_going != 0;
+  }
+
+  // Walks the directory `name`: its entries in byte order of their names, each directory's
+  // files where its name would sort as a path ("a/" after "a-b.jpg"); false when the run stops.
+  bool directory(const std::string& name, int depth) {
+    std::vector<DirectoryEntry> entries;
+    if (depth > kMostDirectoryDepth || !session_.platform.list_directory(name.c_str(), &entries)) {
+      if (opt_name != 0) print("==> %s <==\n", name.c_str());
+      if (opt_json != 0) json::begin_file(name.c_str());
+      cannot_read(name.c_str());
+      if (opt_json != 0) json::end_file("open-error");
+      exit_code_ = kExitStopped;
+      return opt_keep_going != 0;
+    }
+    for (DirectoryEntry& e : entries) {
+      if (e.kind == DirectoryEntry::kDirectory) e.name += '/';
+    }
+    std::sort(entries.begin(), entries.end(),
+              [](const DirectoryEntry& a, const DirectoryEntry& b) { return a.name < b.name; });
+    const char separator = session_.platform.path_separator();
+    std::string path;
+    for (DirectoryEntry& e : entries) {
+      if (e.kind == DirectoryEntry::kDirectory) e.name.pop_back();
+      if (e.kind == DirectoryEntry::kOther ||
+          (e.kind == DirectoryEntry::kFile && !picture_file(e.name))) {
+        continue;
+      }
+      path = name;
+      if (path.back() != '/' && path.back() != separator) path += separator;
+      path += e.name;
+      const bool go_on =
+          e.kind == DirectoryEntry::kDirectory ? directory(path, depth + 1) : file(path.c_str());
+      if (!go_on) return false;
+    }
+    return true;
+  }
+
+  int finish() {
+    // A thumbnail that could not be created or written fails the run at its end.
+    return session_.thumbnail_failed ? kExitStopped : exit_code_;
+  }
+
+  Session& session() { return session_; }
+
+ private:
+  Session session_;
+  int exit_code_ = kExitOk;
+};
+
+}  // namespace
+
 int run(int argc, char** argv, Platform& platform) {
   parse_options(&argc, argv);
   if (opt_help != 0) {
     print_help();
     return kExitHelp;
   }
-  Session session(platform);
-  int exit_code = kExitOk;
-  for (int i = 1; i < argc; ++i) {
-    if (opt_name != 0) print("==> %s <==\n", argv[i]);
-    if (process_file(session, argv[i]) == kExitOk) continue;
-    exit_code = kExitStopped;  // as make -k: the run goes on, its end tells
-    if (opt_keep_going == 0) break;
+  if (opt_json != 0) {
+    mute_text(true);  // the text lines go nowhere: the document holds their facts
+    json::begin_run();
   }
-  // A thumbnail that could not be created or written fails the run at its end.
-  return session.thumbnail_failed ? kExitStopped : exit_code;
+  Run run(platform);
+  for (int i = 1; i < argc; ++i) {
+    const bool go_on = opt_recursive != 0 && platform.is_directory(argv[i])
+                           ? run.directory(argv[i], 0)
+                           : run.file(argv[i]);
+    if (!go_on) break;
+  }
+  // The document is closed however the run ended.
+  if (opt_json != 0) json::end_run();
+  return run.finish();
 }
 
 }  // namespace pelnor

@@ -52,6 +52,10 @@ enum class Copy { kWhole, kWriteFailed, kInputFailed, kNotMade };
 /// A file that cannot be opened or read: prints its one line; returns kExitStopped.
 int cannot_read(const char* name);
 
+/// How the current file ended, for the JSON document ("not-exif", "open-error", ...): the last
+/// one said counts; "handled" when none is.
+void file_result(const char* result);
+
 /// Prints "Createing thumbnail file[out]..." and creates `out`: its handle, or kInvalidFile
 /// after the skip line (the run's end then fails).
 FileHandle create_output(Session& session, const char* out);

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "text/json.h"
 #include "text/print.h"
 
 namespace pelnor {
@@ -13,6 +14,7 @@ int opt_keep_going = 0;
 int opt_all = 0;
 int opt_name = 0;
 int opt_pictures = 0;
+int opt_recursive = 0;
 
 int parse_options(int* argc, char** argv) {
   for (int i = 1; i < *argc; ++i) {
@@ -34,6 +36,10 @@ int parse_options(int* argc, char** argv) {
       opt_name = 1;
     } else if (c == 'P') {
       opt_pictures = 1;
+    } else if (c == 'J') {
+      opt_json = 1;
+    } else if (c == 'R') {
+      opt_recursive = 1;
     } else {
       std::fprintf(stderr, "No such option(%s)\n", argv[i]);
     }
@@ -50,7 +56,7 @@ void print_help() {
   // __DATE__ gives "Mmm dd yyyy"; GCC takes it from SOURCE_DATE_EPOCH when that is set, which
   // keeps builds reproducible.
   print("TIFF/EP tag dumping and thumbnail output utility by dorv at %s", __DATE__);
-  print("pelnor [-o] [-p] [-s] [-k] [-a] [-n] [-h] [-?] file...\n");
+  print("pelnor [-o] [-p] [-s] [-k] [-a] [-n] [-j] [-r] [-h] [-?] file...\n");
   print("Option:\n");
   print("\t-o:\tOutput thumbnail image[bitmap or jpeg]\n");
   print("\t-p:\tOutput every other picture: previews, MPF images, JFXX and Photoshop thumbnails\n");
@@ -58,6 +64,8 @@ void print_help() {
   print("\t-k:\tKeep going after a file that would end the run\n");
   print("\t-a:\tDump the Exif, Interoperability and GPS directories too\n");
   print("\t-n:\tPrint ==> NAME <== before the lines of each file\n");
+  print("\t-j:\tPrint one JSON document of every file's facts instead of the text\n");
+  print("\t-r:\tWalk the directories named, reading the picture files in them\n");
   print("\t-h or -?: Print this message\n");
 }
 

@@ -20,6 +20,9 @@ extern int opt_name;
 /// Set by -p: every picture the file embeds besides its IFD1 thumbnail, reported and written
 /// beside it.
 extern int opt_pictures;
+/// Set by -r: a directory named is walked, and the picture files in it and below are handled
+/// as if named.
+extern int opt_recursive;
 
 /// Takes every option out of the argument vector, setting the flags above, and lowers `*argc`
 /// by one for each; afterwards argv[1] .. argv[*argc - 1] are file names and argv[*argc] is

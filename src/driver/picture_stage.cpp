@@ -4,6 +4,7 @@
 #include <string>
 
 #include "bitmap/strip_convert.h"
+#include "text/json.h"
 #include "text/print.h"
 #include "tiff/pictures.h"
 #include "tiff/segment_map.h"
@@ -87,6 +88,32 @@ void print_position(std::uint64_t v) {
     *--p = '0';
   }
   print("%s", p);
+}
+
+// The picture's object in the JSON document's "pictures", opened: what its report line says.
+void json_picture(const Picture& p, bool sized, std::uint32_t width, std::uint32_t height,
+                  std::uint64_t length, const char* not_written, bool repaired,
+                  std::uint8_t first) {
+  static constexpr const char* kSources[] = {
+      "MPF", "maker note", "OtherImage", "JFXX", "JFIF", "Photoshop", "FlashPix", "IFD0", "SubIFD"};
+  json::section("pictures");
+  json::begin_object();
+  json::member("source", kSources[p.source]);
+  if (p.source == PIC_MPF || p.source == PIC_SUBIFD) json::member("number", std::int64_t{p.number});
+  if (p.source == PIC_MAKER_NOTE) json::member("maker", p.maker);
+  json::member("kind", p.form == FORM_JPEG ? "JPEG" : p.form == FORM_RGB ? "RGB" : "palette");
+  if (p.form != FORM_JPEG || sized) {
+    json::member("width", std::int64_t{width});
+    json::member("height", std::int64_t{height});
+  }
+  json::member("position", static_cast<std::int64_t>(p.spans[0].position));
+  json::member("length", static_cast<std::int64_t>(length));
+  if (not_written != nullptr) json::member("not_written", not_written);
+  if (repaired) json::member("first_byte", first);
+  if (p.bgr) {
+    json::key("bgr");
+    json::boolean(true);
+  }
 }
 
 // A JPEG's pixel size, from the SOF segment among the `n` bytes of its start.
@@ -219,6 +246,13 @@ int picture_stage(Session& session, InputFile& input, const DumpedFile& dumped, 
         jpeg = false;
       }
     }
+    if (opt_json != 0) {
+      json_picture(p, sized && held && jpeg, width, height, length,
+                   !held   ? "not-held"
+                   : !jpeg ? "not-jpeg"
+                           : nullptr,
+                   repaired, p_first);
+    }
     print("picture [");
     print_source(p);
     print("] %s", p.form == FORM_JPEG ? "JPEG" : p.form == FORM_RGB ? "RGB" : "palette");
@@ -227,12 +261,9 @@ int picture_stage(Session& session, InputFile& input, const DumpedFile& dumped, 
     print(" at ");
     print_position(p.spans[0].position);
     print(", %u bytes", static_cast<std::uint32_t>(length));
-    if (!held) {
-      print("%s\n", kNotHeld);
-      continue;
-    }
-    if (!jpeg) {
-      print("%s\n", kNotJpeg);
+    if (!held || !jpeg) {
+      print("%s\n", !held ? kNotHeld : kNotJpeg);
+      if (opt_json != 0) json::end_object();
       continue;
     }
     if (repaired) {
@@ -254,7 +285,10 @@ int picture_stage(Session& session, InputFile& input, const DumpedFile& dumped, 
     session.out_name.append(p.form == FORM_JPEG ? ".jpg" : ".bmp");
     const char* out = session.out_name.c_str();
     const FileHandle file = create_output(session, out);
-    if (file == kInvalidFile) continue;
+    if (file == kInvalidFile) {
+      if (opt_json != 0) json::end_object();
+      continue;
+    }
     Copy copy;
     bool cut_failed = false;
     if (p.form == FORM_JPEG) {
@@ -284,7 +318,9 @@ int picture_stage(Session& session, InputFile& input, const DumpedFile& dumped, 
       }
       if (copy != Copy::kWhole) cut_failed = !session.platform.truncate(file);
     }
-    if (finish_output(session, name, out, file, copy, cut_failed) != kExitOk) return kExitStopped;
+    const int code = finish_output(session, name, out, file, copy, cut_failed);
+    if (opt_json != 0) json::end_object();
+    if (code != kExitOk) return kExitStopped;
   }
   return kExitOk;
 }

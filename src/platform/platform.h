@@ -7,6 +7,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace pelnor {
 
@@ -24,6 +26,17 @@ inline constexpr std::int64_t kReadFailed = -1;
 /// What read_at returns for a file that cannot be read at a position of its own choosing (a
 /// pipe, a terminal): its bytes can only be taken in the order they come.
 inline constexpr std::int64_t kCannotSeek = -2;
+
+/// An entry of a directory as -r sees it.
+struct DirectoryEntry {
+  enum Kind : std::uint8_t {
+    kFile,       // a regular file, or a symbolic link to one
+    kDirectory,  // a directory itself, not a link to one
+    kOther,      // a link to a directory, a device, a pipe, a dangling link: not walked
+  };
+  std::string name;  // the entry's name alone
+  Kind kind;
+};
 
 class Platform {
  public:
@@ -79,6 +92,18 @@ class Platform {
 
   /// Releases a block that mem_alloc gave.
   virtual void mem_free(MemHandle block) = 0;
+
+  /// True when `name` is a directory (a link to one included).
+  virtual bool is_directory(const char* /*name*/) { return false; }
+
+  /// The entries of directory `name`, "." and ".." left out, in the order the system gives
+  /// them. False when it cannot be read.
+  virtual bool list_directory(const char* /*name*/, std::vector<DirectoryEntry>* /*entries*/) {
+    return false;
+  }
+
+  /// The separator -r puts between a directory's name and an entry's.
+  virtual char path_separator() const { return '/'; }
 };
 
 /// One write that must succeed whole: true when the platform reports success and all `size`

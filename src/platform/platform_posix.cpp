@@ -1,4 +1,5 @@
 // POSIX implementation of the platform interface.
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -6,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "platform/platform.h"
 
@@ -105,6 +107,40 @@ class PosixPlatform final : public Platform {
   void* mem_lock(MemHandle block) override { return block; }
   void mem_unlock(MemHandle) override {}
   void mem_free(MemHandle block) override { std::free(block); }
+
+  bool is_directory(const char* name) override {
+    struct stat st;
+    return ::stat(name, &st) == 0 && S_ISDIR(st.st_mode);
+  }
+
+  bool list_directory(const char* name, std::vector<DirectoryEntry>* entries) override {
+    DIR* dir = ::opendir(name);
+    if (dir == nullptr) return false;
+    std::string path;
+    errno = 0;
+    while (const dirent* d = ::readdir(dir)) {
+      if (std::strcmp(d->d_name, ".") == 0 || std::strcmp(d->d_name, "..") == 0) continue;
+      path.assign(name);
+      if (path.empty() || path.back() != '/') path += '/';
+      path += d->d_name;
+      // lstat says whether it is a link; stat what a link leads to.
+      struct stat st;
+      DirectoryEntry::Kind kind = DirectoryEntry::kOther;
+      if (::lstat(path.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode)) {
+          kind = DirectoryEntry::kDirectory;
+        } else if (S_ISREG(st.st_mode) ||
+                   (S_ISLNK(st.st_mode) && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode))) {
+          kind = DirectoryEntry::kFile;
+        }
+      }
+      entries->push_back({d->d_name, kind});
+      errno = 0;
+    }
+    const bool whole = errno == 0;
+    ::closedir(dir);
+    return whole;
+  }
 };
 
 }  // namespace

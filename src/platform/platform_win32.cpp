@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 #include "platform/platform.h"
 
@@ -57,6 +58,16 @@ std::wstring extended_length_path(const char* name) {
   if (full.starts_with(L"\\\\?\\")) return full;
   if (full.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
   return L"\\\\?\\" + full;
+}
+
+// `name` in UTF-16, from the process code page; empty when it cannot be converted.
+std::wstring wide(const char* name) {
+  const int units = ::MultiByteToWideChar(CP_ACP, 0, name, -1, nullptr, 0);
+  if (units <= 1) return {};
+  std::wstring out(static_cast<std::size_t>(units), L'\0');
+  if (::MultiByteToWideChar(CP_ACP, 0, name, -1, out.data(), units) != units) return {};
+  out.resize(static_cast<std::size_t>(units - 1));
+  return out;
 }
 
 HANDLE create_file(const char* name, DWORD access, DWORD share, DWORD disposition,
@@ -181,6 +192,45 @@ class Win32Platform final : public Platform {
   void mem_unlock(MemHandle block) override { ::LocalUnlock(static_cast<HLOCAL>(block)); }
 
   void mem_free(MemHandle block) override { ::LocalFree(static_cast<HLOCAL>(block)); }
+
+  bool is_directory(const char* name) override {
+    const DWORD attributes = ::GetFileAttributesA(name);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  }
+
+  // Through the wide calls, whatever the names hold; each name is passed on in the process code
+  // page, UTF-8 under the manifest, as the command line's are.
+  bool list_directory(const char* name, std::vector<DirectoryEntry>* entries) override {
+    std::wstring pattern = wide(name);
+    if (pattern.empty()) return false;
+    if (pattern.back() != L'\\' && pattern.back() != L'/') pattern += L'\\';
+    pattern += L'*';
+    WIN32_FIND_DATAW found;
+    const HANDLE search = ::FindFirstFileW(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return ::GetLastError() == ERROR_FILE_NOT_FOUND;
+    do {
+      const std::wstring_view entry(found.cFileName);
+      if (entry == L"." || entry == L"..") continue;
+      const DWORD a = found.dwFileAttributes;
+      // A reparse point (a symbolic link, a junction) to a directory is not walked.
+      const DirectoryEntry::Kind kind = (a & FILE_ATTRIBUTE_DIRECTORY) == 0 ? DirectoryEntry::kFile
+                                        : (a & FILE_ATTRIBUTE_REPARSE_POINT) == 0
+                                            ? DirectoryEntry::kDirectory
+                                            : DirectoryEntry::kOther;
+      const int bytes =
+          ::WideCharToMultiByte(CP_ACP, 0, found.cFileName, -1, nullptr, 0, nullptr, nullptr);
+      if (bytes <= 1) continue;
+      std::string narrow(static_cast<std::size_t>(bytes), '\0');
+      ::WideCharToMultiByte(CP_ACP, 0, found.cFileName, -1, narrow.data(), bytes, nullptr, nullptr);
+      narrow.resize(static_cast<std::size_t>(bytes - 1));
+      entries->push_back({std::move(narrow), kind});
+    } while (::FindNextFileW(search, &found));
+    const bool whole = ::GetLastError() == ERROR_NO_MORE_FILES;
+    ::FindClose(search);
+    return whole;
+  }
+
+  char path_separator() const override { return '\\'; }
 };
 
 bool is_console(DWORD which) {

@@ -1,7 +1,6 @@
 #include "text/print.h"
 
 #include <bit>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -21,6 +20,7 @@ struct Block {
 char output_data[1 << 16];
 Block output{output_data, sizeof output_data, 0, nullptr};
 bool output_in_blocks = false;
+bool text_muted = false;
 
 void flush_block(Block& block) {
   if (block.used == 0) return;
@@ -197,6 +197,7 @@ void format(Sink& sink, const char* format, va_list args) {
 }  // namespace
 
 void print(const char* format_string, ...) {
+  if (text_muted) return;
   va_list args;
   va_start(args, format_string);
   Sink sink(output);
@@ -295,9 +296,9 @@ char* put_literal(char* out, const char (&text)[N]) {
 
 }  // namespace
 
-std::size_t entry_line(char* line, std::uint32_t position, std::uint32_t tag,
-                       const char* type_name, std::uint32_t type, std::uint32_t count,
-                       std::uint32_t value, std::uint32_t bracket) {
+std::size_t entry_line(char* line, std::uint32_t position, std::uint32_t tag, const char* type_name,
+                       std::uint32_t type, std::uint32_t count, std::uint32_t value,
+                       std::uint32_t bracket) {
   char* p = line;
   // "%#8.x": a position of 0 has no digits at all; the field is 8 wide.
   const int length = position == 0 ? 0 : 2 + static_cast<int>((std::bit_width(position) + 3) / 4);
@@ -326,20 +327,23 @@ std::size_t entry_line(char* line, std::uint32_t position, std::uint32_t tag,
 void print_entry_line(std::uint32_t position, std::uint32_t tag, const char* type_name,
                       std::uint32_t type, std::uint32_t count, std::uint32_t value,
                       std::uint32_t bracket) {
+  if (text_muted) return;
   // Made in place in the block: one line is far shorter than the block.
   if (output.size - output.used < kEntryLineMax) flush_block(output);
-  output.used += entry_line(output.data + output.used, position, tag, type_name, type, count,
-                            value, bracket);
+  output.used +=
+      entry_line(output.data + output.used, position, tag, type_name, type, count, value, bracket);
   if (!output_in_blocks) flush_block(output);
 }
 
 void print_bytes(const char* text, std::size_t n) {
+  if (text_muted) return;
   Sink sink(output);
   sink.put(text, n);
   if (!output_in_blocks) flush_block(output);
 }
 
 void print_signed(std::uint32_t v) {
+  if (text_muted) return;
   if (output.size - output.used < 11) flush_block(output);
   output.used += static_cast<std::size_t>(put_signed(output.data + output.used, v) -
                                           (output.data + output.used));
@@ -347,6 +351,7 @@ void print_signed(std::uint32_t v) {
 }
 
 void print_field(const char* text, int length, int width) {
+  if (text_muted) return;
   const auto n = static_cast<std::size_t>(length);
   const bool left = width < 0;
   const std::size_t field = left ? 0u - static_cast<std::size_t>(static_cast<long long>(width))
@@ -359,6 +364,25 @@ void print_field(const char* text, int length, int width) {
   if (!output_in_blocks) flush_block(output);
 }
 
+void mute_text(bool muted) { text_muted = muted; }
+
+void print_to_string(std::string* text) {
+  flush_block(output);
+  output.text = text;
+}
+
+void emit_bytes(const char* bytes, std::size_t n) {
+  if (output.used == 0 && output.text == nullptr) {  // nothing to keep in order: no copy
+    std::fwrite(bytes, 1, n, stdout);
+    return;
+  }
+  Sink sink(output);
+  sink.put(bytes, n);
+  if (!output_in_blocks) flush_block(output);
+}
+
+bool output_held() { return output_in_blocks; }
+
 void print_in_blocks(bool on) {
   flush_block(output);
   output_in_blocks = on;
@@ -370,6 +394,16 @@ bool finish_output() {
   // quota on a network file system, say) show up only when the file is closed.
   const bool written = std::fflush(stdout) == 0 && std::ferror(stdout) == 0;
   return std::fclose(stdout) == 0 && written;
+}
+
+std::string format_text_v(const char* format_string, va_list args) {
+  std::string text;
+  char data[512];
+  Block block{data, sizeof data, 0, &text};
+  Sink sink(block);
+  format(sink, format_string, args);
+  flush_block(block);
+  return text;
 }
 
 std::string format_text(const char* format_string, ...) {

@@ -30,9 +30,9 @@ inline constexpr std::size_t kEntryLineMax = 160;
 /// "%#8.x:Tag=%#x[%d] Type=%s[%d] Num=%d offset=%#x[%#x]\n" with these arguments, written without
 /// reading a format into `line` (kEntryLineMax bytes), as the dump makes one for every entry.
 /// Returns its length.
-std::size_t entry_line(char* line, std::uint32_t position, std::uint32_t tag,
-                       const char* type_name, std::uint32_t type, std::uint32_t count,
-                       std::uint32_t value, std::uint32_t bracket);
+std::size_t entry_line(char* line, std::uint32_t position, std::uint32_t tag, const char* type_name,
+                       std::uint32_t type, std::uint32_t count, std::uint32_t value,
+                       std::uint32_t bracket);
 
 /// Prints the generic line entry_line makes.
 void print_entry_line(std::uint32_t position, std::uint32_t tag, const char* type_name,
@@ -53,6 +53,20 @@ void print_signed(std::uint32_t v);
 /// What print("%*.*s", width, length, text) gives for a text of at least `length` bytes.
 void print_field(const char* text, int length, int width);
 
+/// Sends what print and emit_bytes write into `*text` instead of standard output; null sends it
+/// to standard output again. For the fuzz target, which reads the document back.
+void print_to_string(std::string* text);
+
+/// With `muted`, every function above prints nothing: the text lines go nowhere (-j).
+void mute_text(bool muted);
+
+/// Writes `n` bytes to standard output as they stand, muted or not: the JSON document's way out,
+/// through the same block as the text.
+void emit_bytes(const char* bytes, std::size_t n);
+
+/// True when the output goes out in blocks (print_in_blocks).
+bool output_held();
+
 /// With `on`, print keeps its text in a 64 KB block and passes it to standard output only when
 /// the block is full or flush_output is called; without it (the default), every call passes its
 /// text on at once, as std::printf does.
@@ -62,6 +76,9 @@ void print_in_blocks(bool on);
 /// afterwards. False when any of the run's text could not be written there (a full disk, a
 /// closed descriptor, a broken pipe, an error that only the close reports).
 bool finish_output();
+
+/// The text print would write for `format` and `args`.
+std::string format_text_v(const char* format, va_list args);
 
 /// The text print would write, for tests that hold it against std::snprintf.
 std::string format_text(const char* format, ...)

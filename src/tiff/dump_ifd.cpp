@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "text/json.h"
 #include "text/print.h"
 #include "tiff/byte_order.h"
 #include "tiff/exif_values.h"
@@ -94,6 +95,18 @@ bool print_decoded(const TagEntry& e) {
     return true;
   }
   return false;
+}
+
+// What the decoded line of `e` says its value means, for the enumerated tags of kDecodedTags.
+const char* decoded_meaning(const TagEntry& e) {
+  for (const DecodedTag& d : kDecodedTags) {
+    if (d.tag != e.tag || d.texts == nullptr) continue;
+    for (std::size_t i = 0; i < d.text_count; ++i) {
+      if (d.texts[i].value == e.value) return d.texts[i].text;
+    }
+    return d.other;
+  }
+  return nullptr;
 }
 
 // Prints rational j of the array at `offset` with `format` (numerator, then denominator), or
@@ -232,17 +245,25 @@ int dump_ifd(const TiffData& tiff_base, std::uint32_t ifd, int little_endian,
              const TagTable* names) {
   std::uint16_t n;
   if (!read16_at(tiff_base, ifd, little_endian, &n)) {
-    print(kIfdBeyond);
+    json::block_line(kIfdBeyond);
     return 0;
   }
   for (unsigned k = 0; k < n; ++k) {
     const std::uint64_t raw_offset = entry_offset(ifd, k);
     if (!tiff_base.contains(raw_offset, kEntrySize)) {
-      print(kEntriesBeyond, n - k, unsigned{n});
+      json::block_line(kEntriesBeyond, n - k, unsigned{n});
       return 1;
     }
     TagEntry e;
     decode_entry(&e, tiff_base.at(raw_offset), little_endian);
+    if (opt_json != 0) {
+      if (names == nullptr) {
+        json_entry(tiff_base, raw_offset, e, little_endian, kTiffNames, decoded_meaning(e));
+      } else {
+        json_entry(tiff_base, raw_offset, e, little_endian, *names, nullptr);
+      }
+      continue;
+    }
     const std::uint32_t origin = tiff_base.origin_position();
     print_entry_line(static_cast<std::uint32_t>(raw_offset) + origin, e.tag, type_name(e.type),
                      e.type, e.count, e.value, e.value + origin);

@@ -2,7 +2,9 @@
 
 #include <bit>
 #include <charconv>
+#include <cstring>
 
+#include "text/json.h"
 #include "text/print.h"
 #include "tiff/byte_order.h"
 #include "tiff/dump_ifd.h"
@@ -242,9 +244,9 @@ void print_entry_value(const TiffData& tiff, std::uint64_t raw_offset, const Tag
   const ExifTag& tag = named != nullptr ? *named : kUnnamed;
   char number[7];
   const bool pointer = e.type == LONG || e.type == SLONG || e.type == kIfdType;
-  const char* label = named == nullptr                             ? number_label(e.tag, number)
+  const char* label = named == nullptr                            ? number_label(e.tag, number)
                       : pointer && named->pointer_name != nullptr ? named->pointer_name
-                                                                   : named->name;
+                                                                  : named->name;
   if (e.type == ASCII) {
     print_named_text(tiff, raw_offset, e, label, tag);
     return;
@@ -276,6 +278,175 @@ void print_entry_value(const TiffData& tiff, std::uint64_t raw_offset, const Tag
       break;
   }
   print_hex(tiff, at, e.count);
+}
+
+namespace {
+
+// Writes value j of the array of `type` at TIFF offset `at` as a JSON value, and sets `*number`
+// to it when it is an integer. False, with nothing written, when it lies past the data read.
+bool json_value(const TiffData& tiff, std::uint64_t at, std::uint16_t type, std::uint32_t j,
+                int little_endian, std::uint32_t* number) {
+  const std::uint64_t p = at + std::uint64_t{j} * value_size(type);
+  std::uint16_t half;
+  std::uint32_t word, next;
+  switch (type) {
+    case SHORT:
+    case SSHORT:
+      if (!read16_at(tiff, p, little_endian, &half)) return false;
+      *number = half;
+      json::number(type == SHORT ? std::int64_t{half}
+                                 : std::int64_t{static_cast<std::int16_t>(half)});
+      return true;
+    case LONG:
+    case SLONG:
+    case kIfdType:
+    case FLOAT:
+      if (!read32_at(tiff, p, little_endian, &word)) return false;
+      *number = word;
+      if (type == SLONG) {
+        json::number(static_cast<std::int32_t>(word));
+      } else if (type == FLOAT) {
+        json::real(std::bit_cast<float>(word), true);
+      } else {
+        json::number(word);
+      }
+      return true;
+    case RATIONAL:
+    case SRATIONAL:
+    case DOUBLE:
+      if (!read32_at(tiff, p, little_endian, &word) ||
+          !read32_at(tiff, p + 4, little_endian, &next)) {
+        return false;
+      }
+      if (type == DOUBLE) {
+        const std::uint64_t bits = little_endian != 0 ? std::uint64_t{next} << 32 | word
+                                                      : std::uint64_t{word} << 32 | next;
+        json::real(std::bit_cast<double>(bits), false);
+        return true;
+      }
+      json::begin_array();
+      if (type == RATIONAL) {
+        json::number(word);
+        json::number(next);
+      } else {
+        json::number(static_cast<std::int32_t>(word));
+        json::number(static_cast<std::int32_t>(next));
+      }
+      json::end_array();
+      return true;
+    default:  // BYTE, SBYTE, and UNDEFINED read as bytes
+      if (!tiff.contains(p, 1)) return false;
+      *number = *tiff.at(p);
+      json::number(type == SBYTE ? std::int64_t{static_cast<std::int8_t>(*number)}
+                                 : std::int64_t{*number});
+      return true;
+  }
+}
+
+// "more" when the entry has more values than the document lists, "cut" when the data read
+// ends before them.
+void json_rest(std::uint32_t count, std::uint32_t listed, bool cut) {
+  if (cut) {
+    json::key("cut");
+    json::boolean(true);
+  } else if (count > listed) {
+    json::member("more", std::int64_t{count} - listed);
+  }
+}
+
+void json_numbers(const TiffData& tiff, std::uint64_t at, const TagEntry& e, int little_endian,
+                  const ExifTag& tag, const char* meaning) {
+  const std::uint32_t listed = e.count < json::kMostValues ? e.count : json::kMostValues;
+  std::uint32_t number = 0, j = 0;
+  json::key("values");
+  json::begin_array();
+  const bool plain = e.type == SHORT || e.type == LONG || e.type == BYTE || e.type == UNDEFINED;
+  const std::uint32_t size = value_size(e.type);
+  if (plain && tiff.contains(at, std::uint64_t{listed} * size)) {  // all inside: read in place
+    number = json::unsigned_values(listed != 0 ? tiff.at(at) : nullptr, listed, size,
+                                   little_endian != 0);
+    j = listed;
+  }
+  while (j < listed && json_value(tiff, at, e.type, j, little_endian, &number)) ++j;
+  json::end_array();
+  json_rest(e.count, listed, j < listed);
+  if (j < e.count) return;
+  if (meaning == nullptr && tag.each) {
+    if (value_size(e.type) != 1 || e.count == 0) return;
+    for (std::uint32_t k = 0; k < e.count; ++k) {
+      if (meaning_of(tag, *tiff.at(at + k)) == nullptr) return;
+    }
+    json::key("meanings");
+    json::begin_array();
+    for (std::uint32_t k = 0; k < e.count; ++k) {
+      const char* m = meaning_of(tag, *tiff.at(at + k));
+      json::string(m, std::strlen(m));
+    }
+    json::end_array();
+    return;
+  }
+  if (meaning == nullptr && e.count == 1 && is_integer(e.type)) meaning = meaning_of(tag, number);
+  if (meaning != nullptr) json::member("meaning", meaning);
+}
+
+void json_bytes(const TiffData& tiff, std::uint64_t at, std::uint32_t count) {
+  const std::uint32_t listed = count < json::kMostBytes ? count : json::kMostBytes;
+  const std::uint64_t inside = tiff.bytes_at(at);
+  const auto n = static_cast<std::uint32_t>(inside < listed ? inside : listed);
+  json::key("hex");
+  json::hex(n != 0 ? tiff.at(at) : nullptr, n);
+  json_rest(count, listed, n < listed);
+}
+
+}  // namespace
+
+void json_entry(const TiffData& tiff, std::uint64_t raw_offset, const TagEntry& e,
+                int little_endian, const TagTable& names, const char* meaning) {
+  static constexpr ExifTag kUnnamed{0, nullptr};
+  const ExifTag* named = find_tag(names, e.tag);
+  const ExifTag& tag = named != nullptr ? *named : kUnnamed;
+  const bool pointer = e.type == LONG || e.type == SLONG || e.type == kIfdType;
+  const char* name = named == nullptr                            ? nullptr
+                     : pointer && named->pointer_name != nullptr ? named->pointer_name
+                                                                 : named->name;
+  const std::uint32_t origin = tiff.origin_position();
+  // The value position as the generic line's bracket gives it: the field plus the TIFF
+  // header's file position.
+  json::entry_head(static_cast<std::uint32_t>(raw_offset) + origin, e.tag, name, e.type, e.count,
+                   e.value, e.value + origin);
+  const std::uint32_t size = value_size(e.type);
+  const std::uint64_t at = std::uint64_t{e.count} * size <= 4 ? raw_offset + 8 : e.value;
+  if (e.type == ASCII) {
+    const EntryText text = entry_text(tiff, raw_offset, e);
+    json::text("text", text.chars, static_cast<std::size_t>(text.length), "text_hex");
+    if (!text.whole) {
+      json::key("cut");
+      json::boolean(true);
+    }
+    const char* letter =
+        text.length == 1 ? meaning_of(tag, static_cast<std::uint8_t>(text.chars[0])) : nullptr;
+    if (letter != nullptr) json::member("meaning", letter);
+  } else if (size == 0) {
+    json::key("values");
+    json::null();  // a type whose values cannot be read
+  } else if (e.type != UNDEFINED || tag.undefined == UNDEF_BYTES) {
+    json_numbers(tiff, at, e, little_endian, tag, meaning);
+  } else if (tag.undefined == UNDEF_VERSION && e.count == 4 && tiff.contains(at, 4) &&
+             printable(tiff.at(at))) {
+    json::key("text");
+    json::string(reinterpret_cast<const char*>(tiff.at(at)), 4);
+  } else if (tag.undefined == UNDEF_COMMENT && e.count >= 8 && tiff.contains(at, 8)) {
+    const EntryText text = text_at(tiff, at + 8, e.count - 8u);
+    json::text("code", reinterpret_cast<const char*>(tiff.at(at)), 8, "code_hex");
+    json::text("text", text.chars, static_cast<std::size_t>(text.length), "text_hex");
+    if (!text.whole) {
+      json::key("cut");
+      json::boolean(true);
+    }
+  } else if (tag.undefined != UNDEF_COUNT) {
+    json_bytes(tiff, at, e.count);
+  }
+  json::end_object();
 }
 
 }  // namespace pelnor

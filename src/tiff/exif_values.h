@@ -16,4 +16,13 @@ namespace pelnor {
 void print_entry_value(const TiffData& tiff, std::uint64_t raw_offset, const TagEntry& e,
                        int little_endian, const TagTable& names);
 
+/// Writes entry `e` as an object of the JSON document's "entries": its file position (the raw
+/// entry at TIFF offset `raw_offset`), tag, name (from `names`), type, count, value field and
+/// the value's file position, then its values by its type, every one up to json::kMostValues
+/// (json::kMostBytes for UNDEFINED bytes), each read from the data read only ("cut" says where
+/// it ends first). `meaning`, when not null, is what the entry's value means (the legacy decode
+/// of IFD0 and IFD1); otherwise a single enumerated value's meaning comes from `names`.
+void json_entry(const TiffData& tiff, std::uint64_t raw_offset, const TagEntry& e,
+                int little_endian, const TagTable& names, const char* meaning);
+
 }  // namespace pelnor

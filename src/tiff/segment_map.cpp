@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "text/json.h"
 #include "text/print.h"
 
 namespace pelnor {
@@ -85,6 +86,49 @@ const char* marker_name(std::uint8_t marker) {
   return nullptr;
 }
 
+namespace {
+
+// One segment as an object of the JSON document's "segments", with what its text line says.
+void json_segment(SegmentWalk& walk, const Segment& s, const char* name, std::uint64_t file_size,
+                  bool* found, Segment* mpf) {
+  json::begin_object();
+  json::member("position", static_cast<std::int64_t>(s.position));
+  json::member("marker", s.marker);
+  json::key("name");
+  if (name != nullptr) {
+    json::string(name, std::strlen(name));
+  } else {
+    json::null();
+  }
+  if (s.length != 0) json::member("length", s.length);
+  const std::uint8_t* p;
+  if (s.length != 0 && s.data - 2 + s.length > file_size) {
+    json::key("past_end");  // the file ends inside it
+    json::boolean(true);
+  } else if (s.marker >= 0xE0 && s.marker <= 0xEF && s.length > 2) {
+    const std::uint32_t want = s.length - 2 < kIdentifierMost ? s.length - 2 : kIdentifierMost;
+    if (walk.data(want, &p) == 1) {
+      std::uint32_t n = 0;
+      while (n < want && p[n] >= 0x20 && p[n] <= 0x7E) ++n;
+      if (n != 0) {
+        json::key("identifier");
+        json::string(reinterpret_cast<const char*>(p), n);
+      }
+      if (!*found && s.marker == 0xE2 && want >= 4 && std::memcmp(p, "MPF\0", 4) == 0) {
+        *mpf = s;
+        *found = true;
+      }
+    }
+  } else if (s.marker >= 0xC0 && s.marker <= 0xCF && s.marker != 0xC4 && s.marker != 0xC8 &&
+             s.marker != 0xCC && s.length >= 7 && walk.data(5, &p) == 1) {
+    json::member("width", big16(p + 3));
+    json::member("height", big16(p + 1));
+  }
+  json::end_object();
+}
+
+}  // namespace
+
 bool dump_segments(const std::uint8_t* head, std::uint32_t size, FileBytes* past_head, bool pipe,
                    std::uint64_t file_size, Segment* mpf) {
   bool found = false;
@@ -92,12 +136,24 @@ bool dump_segments(const std::uint8_t* head, std::uint32_t size, FileBytes* past
   print("JPEG segments dumping...:\n");
   print(kSegmentLine, 0u, "d8", "SOI");
   print("\n");
+  if (opt_json != 0) {
+    json::section("segments");
+    json::begin_object();
+    json::member("position", std::int64_t{0});
+    json::member("marker", 0xD8);
+    json::member("name", "SOI");
+    json::end_object();
+  }
   SegmentWalk walk(head, size, past_head, false);
   Segment s;
   int got;
   while ((got = walk.next(&s)) == 1) {
     const auto at = static_cast<std::uint32_t>(s.position);
     const char* name = marker_name(s.marker);
+    if (opt_json != 0) {
+      json_segment(walk, s, name, file_size, &found, mpf);
+      continue;
+    }
     const MarkerCode code(s.marker);
     if (name != nullptr) {
       print(kSegmentLine, at, code.text, name);
@@ -128,10 +184,19 @@ bool dump_segments(const std::uint8_t* head, std::uint32_t size, FileBytes* past
     }
     print("\n");
   }
-  if (got < 0) {
-    print("\t<a read of the file failed: the walk stops>\n");
-  } else if (walk.stop() != WALK_SOS_OR_EOI) {
-    print("%s", stop_line(walk.stop(), pipe && walk.stop() == WALK_END));
+  const char* stop = got < 0 ? "\t<a read of the file failed: the walk stops>\n"
+                     : walk.stop() != WALK_SOS_OR_EOI
+                         ? stop_line(walk.stop(), pipe && walk.stop() == WALK_END)
+                         : nullptr;
+  if (opt_json != 0) {
+    json::close_section();
+    if (stop != nullptr) {  // its text, less the tab, the angle brackets and the line end
+      const std::size_t n = std::strlen(stop);
+      json::key("segments_stop");
+      json::string(stop + 2, n > 4 ? n - 4 : 0);
+    }
+  } else if (stop != nullptr) {
+    print("%s", stop);
   }
   print("\n");
   return found;

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "text/json.h"
 #include "text/print.h"
 #include "tiff/byte_order.h"
 #include "tiff/dump_ifd.h"
@@ -93,9 +94,9 @@ const char* refusal(const Walk& w, const Place& p) {
 bool dump_body(const Walk& w, const Place& p, const TagTable& names) {
   bool done = false;
   if (const char* line = refusal(w, p)) {
-    print("%s", line);
+    json::block_line("%s", line);
   } else if (w.dumped->count == DumpedDirectories::kMost) {
-    print(kTooMany, DumpedDirectories::kMost);
+    json::block_line(kTooMany, DumpedDirectories::kMost);
   } else if (dump_ifd(p.data, p.ifd, p.little_endian, &names) != 0) {
     w.dumped->positions[w.dumped->count++] = file_position(p);
     done = true;
@@ -104,15 +105,19 @@ bool dump_body(const Walk& w, const Place& p, const TagTable& names) {
   return done;
 }
 
-// A block for a pointer entry of the main TIFF structure: followed when it is a single 32-bit
-// offset.
-bool dump_pointed(const Walk& w, const TagEntry& pointer, const TagTable& names) {
-  if (pointer.count != 1 || !is_pointer_type(pointer.type)) {
-    print(kNotFollowed);
+// A block for a pointer entry of the main TIFF structure, after its heading: followed when it
+// is a single 32-bit offset.
+bool dump_pointed(const Walk& w, const TagEntry& pointer, const TagTable& names,
+                  const char* heading) {
+  const bool followed = pointer.count == 1 && is_pointer_type(pointer.type);
+  const Place p{w.tiff, pointer.value, w.little_endian};
+  json::block_heading(followed ? file_position(p) : -1, "%s", heading);
+  if (!followed) {
+    json::block_line(kNotFollowed);
     print("\n");
     return false;
   }
-  return dump_body(w, {w.tiff, pointer.value, w.little_endian}, names);
+  return dump_body(w, p, names);
 }
 
 // IFD0's or IFD1's Make or Model, as the layouts compare it: up to its zero byte, without the
@@ -179,9 +184,9 @@ void dump_subdirectory(const Walk& w, const Place& parent, const TagEntry& e, st
   const char* refusal;
   const bool placed = subdirectory_place(parent, e, raw, sub, &p, &refusal);
   if (!placed && refusal == nullptr) return;
-  print("MakerNote %s IFD dumping...:\n", sub.name);
+  json::block_heading(placed ? file_position(p) : -1, "MakerNote %s IFD dumping...:\n", sub.name);
   if (!placed) {
-    print("%s", refusal);
+    json::block_line("%s", refusal);
     print("\n");
     return;
   }
@@ -209,15 +214,19 @@ void dump_maker_note(const Walk& w, std::uint32_t exif) {
   if (!find_entry(w.tiff, exif, kMakerNote, w.little_endian, &e)) return;
   // Four bytes or fewer hold no directory, nor anything a layout could recognise.
   if ((e.type != UNDEFINED && e.type != BYTE) || e.count <= 4) return;
-  print("MakerNote IFD dumping...:\n");
   MakerNotePlace note;
-  if (!place_maker_note(w.tiff, e.value, e.count, w.little_endian, w.camera, &note)) {
-    print(kIfdBeyond);
+  const bool placed = place_maker_note(w.tiff, e.value, e.count, w.little_endian, w.camera, &note);
+  // The block's position: the maker note's IFD, or where its bytes start when it has none.
+  std::int64_t at = file_position({w.tiff, e.value, w.little_endian});
+  if (placed && note.is_ifd) at = file_position({note.data, note.ifd, note.little_endian});
+  json::block_heading(at, "MakerNote IFD dumping...:\n");
+  if (!placed) {
+    json::block_line(kIfdBeyond);
     print("\n");
     return;
   }
   if (!note.is_ifd) {
-    print(note.layout_is_ifd ? kNoIfdFound : kNotIfd, note.name);
+    json::block_line(note.layout_is_ifd ? kNoIfdFound : kNotIfd, note.name);
     print("\n");
     return;
   }
@@ -225,20 +234,20 @@ void dump_maker_note(const Walk& w, std::uint32_t exif) {
   const std::uint32_t origin = p.data.origin_position();
   const char* order = p.little_endian != 0 ? "II" : "MM";
   if (note.moved != 0) {
-    print(kMovedMakerNoteLine, note.name, p.ifd + origin, origin, static_cast<int>(note.moved),
-          order);
+    json::block_line(kMovedMakerNoteLine, note.name, p.ifd + origin, origin,
+                     static_cast<int>(note.moved), order);
   } else {
-    print(kMakerNoteLine, note.name, p.ifd + origin, origin, order);
+    json::block_line(kMakerNoteLine, note.name, p.ifd + origin, origin, order);
   }
   if (dump_body(w, p, note.names->tags)) dump_maker_directory(w, p, *note.names, 0);
 }
 
 // A SubIFD's heading: "SubIFD2 dumping...:" for IFD0's second, "IFD1 SubIFD1 dumping...:".
-void print_subifd_heading(unsigned owner, std::uint32_t number) {
+void print_subifd_heading(unsigned owner, std::uint32_t number, std::int64_t position) {
   if (owner == 0) {
-    print("SubIFD%u dumping...:\n", number);
+    json::block_heading(position, "SubIFD%u dumping...:\n", number);
   } else {
-    print("IFD%u SubIFD%u dumping...:\n", owner, number);
+    json::block_heading(position, "IFD%u SubIFD%u dumping...:\n", owner, number);
   }
 }
 
@@ -247,20 +256,21 @@ void dump_subifds(const Walk& w, std::uint32_t ifd, unsigned owner) {
   TagEntry e;
   if (!find_entry(w.tiff, ifd, kSubIfds, w.little_endian, &e)) return;
   if (!is_pointer_type(e.type) || e.count == 0) {
-    print_subifd_heading(owner, 1);
-    print(kNotFollowed);
+    print_subifd_heading(owner, 1, -1);
+    json::block_line(kNotFollowed);
     print("\n");
     return;
   }
   for (std::uint32_t i = 0; i < e.count; ++i) {
-    print_subifd_heading(owner, i + 1);
     std::uint32_t offset = e.value;
     if (e.count > 1 &&
         !read32_at(w.tiff, std::uint64_t{e.value} + 4u * i, w.little_endian, &offset)) {
-      print(kIfdBeyond);  // the table of offsets runs past the data read: so do the rest
+      print_subifd_heading(owner, i + 1, -1);
+      json::block_line(kIfdBeyond);  // the table of offsets runs past the data read: so do the rest
       print("\n");
       return;
     }
+    print_subifd_heading(owner, i + 1, file_position({w.tiff, offset, w.little_endian}));
     if (!dump_body(w, {w.tiff, offset, w.little_endian}, kTiffNames) &&
         w.dumped->count == DumpedDirectories::kMost) {
       return;
@@ -280,18 +290,15 @@ void dump_sub_ifds(const TiffData& tiff, std::uint32_t ifd0, int little_endian,
 
   TagEntry exif, interop, gps;
   if (find_entry(tiff, ifd0, kExifPointer, little_endian, &exif)) {
-    print("Exif IFD dumping...:\n");
-    if (dump_pointed(w, exif, kExifNames)) {
+    if (dump_pointed(w, exif, kExifNames, "Exif IFD dumping...:\n")) {
       if (find_entry(tiff, exif.value, kInteropPointer, little_endian, &interop)) {
-        print("Interoperability IFD dumping...:\n");
-        dump_pointed(w, interop, kInteropNames);
+        dump_pointed(w, interop, kInteropNames, "Interoperability IFD dumping...:\n");
       }
       dump_maker_note(w, exif.value);
     }
   }
   if (find_entry(tiff, ifd0, kGpsPointer, little_endian, &gps)) {
-    print("GPS IFD dumping...:\n");
-    dump_pointed(w, gps, kGpsNames);
+    dump_pointed(w, gps, kGpsNames, "GPS IFD dumping...:\n");
   }
   dump_subifds(w, ifd0, 0);
 }
@@ -313,7 +320,7 @@ void dump_ifd_chain(const TiffData& tiff, std::uint32_t ifd1, int little_endian,
         !read32_at(tiff, entry_offset(ifd, n), little_endian, &next) || next == 0) {
       return;
     }
-    print("IFD%u dumping...:\n", number);
+    json::block_heading(file_position({tiff, next, little_endian}), "IFD%u dumping...:\n", number);
     if (!dump_body(w, {tiff, next, little_endian}, kTiffNames)) return;
     dump_subifds(w, next, number);
     ifd = next;
@@ -321,15 +328,16 @@ void dump_ifd_chain(const TiffData& tiff, std::uint32_t ifd1, int little_endian,
 }
 
 void dump_mpf(const std::uint8_t* data, std::uint32_t size, std::uint32_t position) {
-  print("MPF IFD dumping...:\n");
   const TiffData mpf{data + 4, size - 4, position, nullptr, 0};
   const int order = mpf.contains(0, 8) ? byte_order_from_mark(data[4], data[5]) : -1;
+  std::uint32_t index = 0;
+  if (order >= 0) read32_at(mpf, 4, order, &index);
+  json::block_heading(order >= 0 ? std::int64_t{position} + index : -1, "MPF IFD dumping...:\n");
   if (order < 0) {
-    print("\t<no TIFF header after the MPF identifier>\n\n");
+    json::block_line("\t<no TIFF header after the MPF identifier>\n");
+    print("\n");
     return;
   }
-  std::uint32_t index = 0;
-  read32_at(mpf, 4, order, &index);
   dump_ifd(mpf, index, order, &kMpfNames);
   print("\n");
   std::uint16_t n;
@@ -338,9 +346,9 @@ void dump_mpf(const std::uint8_t* data, std::uint32_t size, std::uint32_t positi
       !read32_at(mpf, entry_offset(index, n), order, &attributes) || attributes == 0) {
     return;
   }
-  print("MPF Attribute IFD dumping...:\n");
+  json::block_heading(std::int64_t{position} + attributes, "MPF Attribute IFD dumping...:\n");
   if (attributes == index) {
-    print(kAlreadyDumped);
+    json::block_line(kAlreadyDumped);
   } else {
     dump_ifd(mpf, attributes, order, &kMpfNames);
   }

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -106,6 +107,19 @@ struct MemoryPlatform final : Platform {
   }
 
   bool remove(const char* name) override { return files.erase(name) != 0; }
+
+  // Directories by name, with their entries as the system would list them; those in
+  // `unreadable` cannot be listed.
+  std::map<std::string, std::vector<DirectoryEntry>> directories;
+  std::set<std::string> unreadable;
+
+  bool is_directory(const char* name) override { return directories.count(name) != 0; }
+
+  bool list_directory(const char* name, std::vector<DirectoryEntry>* entries) override {
+    if (directories.count(name) == 0 || unreadable.count(name) != 0) return false;
+    *entries = directories.at(name);
+    return true;
+  }
 
   MemHandle mem_alloc(std::size_t size) override {
     if (allocs++ == fail_alloc) return nullptr;
