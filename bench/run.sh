@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Batch benchmark: pelnor (by default, with -s -k, and dumping with -a) against the system-call
 # floor and exiv2, jhead and exiftool, -p over phone files against its own floor with the peak
-# memory of a 20 MB preview, plus the strip-conversion microbenchmark.
+# memory of a 20 MB preview, -j against the text and against exiftool's JSON, plus the
+# strip-conversion microbenchmark.
 #
 #   bench/run.sh [-n FILES] [-r RUNS] [-p PEER_FILES] [-d DIR] [--no-micro] [--keep]
 #
@@ -77,6 +78,11 @@ echo
 python3 "$root/bench/pictures_bench.py" --pelnor "$build/pelnor/pelnor" --floor "$build/bench_picture_floor" \
   --measure "$build/bench_measure" --corpus "$corpus"
 echo
+if [ -d "$corpus" ]; then
+  python3 "$root/bench/json_bench.py" --pelnor "$build/pelnor/pelnor" --measure "$build/bench_measure" \
+    --corpus "$corpus"
+  echo
+fi
 if [ $micro = 1 ]; then
   echo "## Strip conversions (Google Benchmark, 160 x 120 thumbnail)"
   echo

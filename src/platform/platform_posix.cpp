@@ -123,10 +123,17 @@ class PosixPlatform final : public Platform {
       path.assign(name);
       if (path.empty() || path.back() != '/') path += '/';
       path += d->d_name;
-      // lstat says whether it is a link; stat what a link leads to.
+      // The entry's own type where the file system gives it; else lstat says whether it is a
+      // link, and stat what a link leads to.
       struct stat st;
       DirectoryEntry::Kind kind = DirectoryEntry::kOther;
-      if (::lstat(path.c_str(), &st) == 0) {
+      if (d->d_type == DT_DIR) {
+        kind = DirectoryEntry::kDirectory;
+      } else if (d->d_type == DT_REG) {
+        kind = DirectoryEntry::kFile;
+      } else if (d->d_type != DT_LNK && d->d_type != DT_UNKNOWN) {
+        kind = DirectoryEntry::kOther;  // a device, a FIFO, a socket
+      } else if (::lstat(path.c_str(), &st) == 0) {
         if (S_ISDIR(st.st_mode)) {
           kind = DirectoryEntry::kDirectory;
         } else if (S_ISREG(st.st_mode) ||
