@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Writes the input files of the JSON cases that no text case holds (cases/json-values/in/,
 cases/json-bad-name/in/): FLOAT and DOUBLE values no JSON number expresses, an entry of more
-values than the document lists, texts that are not UTF-8, a name that is not UTF-8.
+values than the document lists, texts that are not UTF-8 and texts that need escapes, numbers at
+the turns of their digits, a name that is not UTF-8.
     python3 tests/json_inputs.py"""
 import struct
 
@@ -32,6 +33,11 @@ def values(o):
         # A text with a zero byte inside its count, bytes that are not UTF-8, a quote and a line end.
         (0xA434, ASCII, 16, b'L"ns\n\xff\xfe 50\0more\0\0\0'),
         (0x9286, UNDEF, 16, b"ASCII\0\0\0caf\xe9 \x01\0\0"),
+        # A backslash, characters of three bytes at both ends of their lead bytes (E0, EF) and of
+        # four, control bytes that have no short escape.
+        (0xA435, ASCII, 24, b"C:\\dcim \xe0\xa0\x80\xef\xac\x81\xf0\x9f\x98\x80 \x01\x1f\x7f\0"),
+        # Numbers whose digits turn over at each fourth: 9999, 10000, 99999999, 100000000.
+        (0xC001, LONG, 5, struct.pack(o + "5I", 9999, 10000, 99999999, 100000000, 4294967295)),
         (0x927C, UNDEF, 8, b"\xaa" * 8),
     ])
 
