@@ -105,15 +105,21 @@ inline char* signed_decimal(char* out, std::int64_t v) {
   return decimal(out + 1, 0 - static_cast<std::uint64_t>(v));
 }
 
-// The comma before a value, unless it follows its key or opens its container.
-void separate() {
+// The comma before a value at `p` (room for it made), unless the value follows its key or opens
+// its container; returns where the value goes.
+inline char* comma(char* p) {
   if (after_key) {
     after_key = false;
-    return;
+  } else if (depth > 0) {
+    if (!empty[depth - 1]) *p++ = ',';
+    empty[depth - 1] = false;
   }
-  if (depth == 0) return;
-  if (!empty[depth - 1]) put(",");
-  empty[depth - 1] = false;
+  return p;
+}
+
+void separate() {
+  char* const out = room(1);
+  used += static_cast<std::size_t>(comma(out) - out);
 }
 
 void open(char c) {
@@ -279,13 +285,7 @@ void block_line(const char* format, ...) {
 void key(const char* name) {
   const std::size_t n = std::strlen(name);
   char* const out = room(n + 4);
-  char* p = out;
-  if (after_key) {
-    after_key = false;
-  } else if (depth > 0) {
-    if (!empty[depth - 1]) *p++ = ',';
-    empty[depth - 1] = false;
-  }
+  char* p = comma(out);
   *p++ = '"';
   std::memcpy(p, name, n);
   p += n;
@@ -303,13 +303,7 @@ void end_array() { close(']'); }
 void number(std::int64_t v) {
   // The comma and the digits written in place.
   char* const out = room(24);
-  char* p = out;
-  if (after_key) {
-    after_key = false;
-  } else if (depth > 0) {
-    if (!empty[depth - 1]) *p++ = ',';
-    empty[depth - 1] = false;
-  }
+  char* p = comma(out);
   p = signed_decimal(p, v);
   used += static_cast<std::size_t>(p - out);
 }

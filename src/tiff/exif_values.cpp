@@ -64,65 +64,76 @@ void print_float(T v) {
   print(" %.*s", static_cast<int>(end - digits), digits);
 }
 
+// Value j of the array of `type` at TIFF offset `at`, as stored: the whole of a value of four
+// bytes or fewer in `first`, the two words of an eight-byte one in `first` and `second`, in the
+// order stored. False when it lies past the data read.
+struct StoredValue {
+  std::uint32_t first = 0;
+  std::uint32_t second = 0;
+};
+
+bool read_value(const TiffData& tiff, std::uint64_t at, std::uint16_t type, std::uint32_t j,
+                int little_endian, StoredValue* v) {
+  const std::uint32_t size = value_size(type);
+  const std::uint64_t p = at + std::uint64_t{j} * size;
+  std::uint16_t half;
+  switch (size) {
+    case 2:
+      if (!read16_at(tiff, p, little_endian, &half)) return false;
+      v->first = half;
+      return true;
+    case 4:
+      return read32_at(tiff, p, little_endian, &v->first);
+    case 8:
+      return read32_at(tiff, p, little_endian, &v->first) &&
+             read32_at(tiff, p + 4, little_endian, &v->second);
+    default:  // BYTE, SBYTE, and UNDEFINED read as bytes
+      if (!tiff.contains(p, 1)) return false;
+      v->first = *tiff.at(p);
+      return true;
+  }
+}
+
+// The bits of a DOUBLE: the word stored first holds the high half in "MM", the low one in "II".
+double double_of(const StoredValue& v, int little_endian) {
+  const std::uint64_t bits = little_endian != 0 ? std::uint64_t{v.second} << 32 | v.first
+                                                : std::uint64_t{v.first} << 32 | v.second;
+  return std::bit_cast<double>(bits);
+}
+
 // Prints value j of the array of `type` at TIFF offset `at` after a blank and sets `*number` to
 // it when it is an integer. False, with nothing printed, when it lies past the data read.
 bool print_value(const TiffData& tiff, std::uint64_t at, std::uint16_t type, std::uint32_t j,
                  int little_endian, std::uint32_t* number) {
-  const std::uint64_t p = at + std::uint64_t{j} * value_size(type);
-  std::uint16_t half;
-  std::uint32_t word, next;
+  StoredValue v;
+  if (!read_value(tiff, at, type, j, little_endian, &v)) return false;
+  if (value_size(type) <= 4) *number = v.first;
   switch (type) {
-    case SHORT:
     case SSHORT:
-      if (!read16_at(tiff, p, little_endian, &half)) return false;
-      *number = half;
-      if (type == SHORT) {
-        print(" %u", unsigned{half});
-      } else {
-        print(" %d", int{static_cast<std::int16_t>(half)});
-      }
-      return true;
-    case LONG:
+      print(" %d", int{static_cast<std::int16_t>(v.first)});
+      break;
     case SLONG:
-    case kIfdType:
+      print(" %d", static_cast<int>(v.first));
+      break;
+    case SBYTE:
+      print(" %d", int{static_cast<std::int8_t>(v.first)});
+      break;
     case FLOAT:
-      if (!read32_at(tiff, p, little_endian, &word)) return false;
-      *number = word;
-      if (type == SLONG) {
-        print(" %d", static_cast<int>(word));
-      } else if (type == FLOAT) {
-        print_float(std::bit_cast<float>(word));
-      } else {
-        print(" %u", word);
-      }
-      return true;
+      print_float(std::bit_cast<float>(v.first));
+      break;
     case RATIONAL:
+      print(" %u/%u", v.first, v.second);
+      break;
     case SRATIONAL:
+      print(" %d/%d", static_cast<int>(v.first), static_cast<int>(v.second));
+      break;
     case DOUBLE:
-      if (!read32_at(tiff, p, little_endian, &word) ||
-          !read32_at(tiff, p + 4, little_endian, &next)) {
-        return false;
-      }
-      if (type == RATIONAL) {
-        print(" %u/%u", word, next);
-      } else if (type == SRATIONAL) {
-        print(" %d/%d", static_cast<int>(word), static_cast<int>(next));
-      } else {  // the word stored first holds the high half in "MM", the low one in "II"
-        const std::uint64_t bits = little_endian != 0 ? std::uint64_t{next} << 32 | word
-                                                      : std::uint64_t{word} << 32 | next;
-        print_float(std::bit_cast<double>(bits));
-      }
-      return true;
-    default:  // BYTE, SBYTE, and UNDEFINED read as bytes
-      if (!tiff.contains(p, 1)) return false;
-      *number = *tiff.at(p);
-      if (type == SBYTE) {
-        print(" %d", int{static_cast<std::int8_t>(*number)});
-      } else {
-        print(" %u", *number);
-      }
-      return true;
+      print_float(double_of(v, little_endian));
+      break;
+    default:  // SHORT, LONG, IFD, BYTE, and UNDEFINED read as bytes
+      print(" %u", v.first);
   }
+  return true;
 }
 
 bool is_integer(std::uint16_t type) {
@@ -286,61 +297,41 @@ namespace {
 // to it when it is an integer. False, with nothing written, when it lies past the data read.
 bool json_value(const TiffData& tiff, std::uint64_t at, std::uint16_t type, std::uint32_t j,
                 int little_endian, std::uint32_t* number) {
-  const std::uint64_t p = at + std::uint64_t{j} * value_size(type);
-  std::uint16_t half;
-  std::uint32_t word, next;
+  StoredValue v;
+  if (!read_value(tiff, at, type, j, little_endian, &v)) return false;
+  if (value_size(type) <= 4) *number = v.first;
   switch (type) {
-    case SHORT:
     case SSHORT:
-      if (!read16_at(tiff, p, little_endian, &half)) return false;
-      *number = half;
-      json::number(type == SHORT ? std::int64_t{half}
-                                 : std::int64_t{static_cast<std::int16_t>(half)});
-      return true;
-    case LONG:
+      json::number(static_cast<std::int16_t>(v.first));
+      break;
     case SLONG:
-    case kIfdType:
+      json::number(static_cast<std::int32_t>(v.first));
+      break;
+    case SBYTE:
+      json::number(static_cast<std::int8_t>(v.first));
+      break;
     case FLOAT:
-      if (!read32_at(tiff, p, little_endian, &word)) return false;
-      *number = word;
-      if (type == SLONG) {
-        json::number(static_cast<std::int32_t>(word));
-      } else if (type == FLOAT) {
-        json::real(std::bit_cast<float>(word), true);
-      } else {
-        json::number(word);
-      }
-      return true;
+      json::real(std::bit_cast<float>(v.first), true);
+      break;
     case RATIONAL:
     case SRATIONAL:
-    case DOUBLE:
-      if (!read32_at(tiff, p, little_endian, &word) ||
-          !read32_at(tiff, p + 4, little_endian, &next)) {
-        return false;
-      }
-      if (type == DOUBLE) {
-        const std::uint64_t bits = little_endian != 0 ? std::uint64_t{next} << 32 | word
-                                                      : std::uint64_t{word} << 32 | next;
-        json::real(std::bit_cast<double>(bits), false);
-        return true;
-      }
       json::begin_array();
       if (type == RATIONAL) {
-        json::number(word);
-        json::number(next);
+        json::number(v.first);
+        json::number(v.second);
       } else {
-        json::number(static_cast<std::int32_t>(word));
-        json::number(static_cast<std::int32_t>(next));
+        json::number(static_cast<std::int32_t>(v.first));
+        json::number(static_cast<std::int32_t>(v.second));
       }
       json::end_array();
-      return true;
-    default:  // BYTE, SBYTE, and UNDEFINED read as bytes
-      if (!tiff.contains(p, 1)) return false;
-      *number = *tiff.at(p);
-      json::number(type == SBYTE ? std::int64_t{static_cast<std::int8_t>(*number)}
-                                 : std::int64_t{*number});
-      return true;
+      break;
+    case DOUBLE:
+      json::real(double_of(v, little_endian), false);
+      break;
+    default:  // SHORT, LONG, IFD, BYTE, and UNDEFINED read as bytes
+      json::number(v.first);
   }
+  return true;
 }
 
 // "more" when the entry has more values than the document lists, "cut" when the data read
