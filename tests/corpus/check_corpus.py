@@ -54,6 +54,19 @@ def call(args, stdout=subprocess.PIPE, **kw):  # (exit code, stdout, stderr), in
     return p.returncode, out, err
 
 
+def corpus_run(doc, *extra):  # (arguments, manifest's file names) of a check over the corpus
+    ap = argparse.ArgumentParser(description=doc.splitlines()[0])
+    ap.add_argument("--pelnor", required=True)
+    ap.add_argument("--corpus", required=True)
+    for name in extra:
+        ap.add_argument(name)
+    args = ap.parse_args()
+    manifest = os.path.join(args.corpus, "MANIFEST.tsv")
+    if not os.path.isfile(manifest):
+        sys.exit(f"FAIL no corpus: {manifest} not found")
+    return args, [r["file"] for r in csv.DictReader(open(manifest, encoding="utf-8"), delimiter="\t")]
+
+
 def tiff_at(data):  # file position of the TIFF header: 12, or after the first APP1 Exif identifier
     at = 6 if data[6:12] == b"Exif\0\0" else data.find(b"\xff\xe1") + 4
     while data[at:at + 6] != b"Exif\0\0" and at > 3:

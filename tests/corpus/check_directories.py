@@ -8,9 +8,9 @@ directory's own byte order; a maker-note entry pelnor names must have exiftool's
 the entries of the standard directories, 99% of the maker notes', 99.5% of the values and 99% of the names
 must agree, and every family must have been compared.
 Exit code 0: they do; 1: they do not, or exiftool or the corpus is missing."""
-import argparse, collections, csv, os, re, struct, subprocess, sys
+import collections, os, re, struct, subprocess, sys
 
-from check_corpus import call
+from check_corpus import call, corpus_run
 
 GENERIC = re.compile(r" *(0x[0-9a-f]+|0):Tag=\S+\[(\d+)\] Type=\w+\[(\d+)\] Num=(-?\d+) "
                      r"offset=(0x[0-9a-f]+|0)\[(0x[0-9a-f]+|0)\]$")
@@ -156,14 +156,7 @@ def same(text, want, typ):  # floats as the same number of their type, every oth
 
 
 def main():
-    ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    ap.add_argument("--pelnor", required=True)
-    ap.add_argument("--corpus", required=True)
-    args = ap.parse_args()
-    manifest = os.path.join(args.corpus, "MANIFEST.tsv")
-    if not os.path.isfile(manifest):
-        sys.exit(f"FAIL no corpus: {manifest} not found")
-    names = [r["file"] for r in csv.DictReader(open(manifest, encoding="utf-8"), delimiter="\t")]
+    args, names = corpus_run(__doc__)
     paths = [os.path.join(os.path.abspath(args.corpus), n) for n in names]
     try:
         listing = run(["exiftool", "-v3"] + paths).split("======== ")[1:]

@@ -6,9 +6,9 @@ the value lines and the texts equal to the entry's, the same lines beside the en
 segments, thumbnail kind, pictures and outcome; the document must be strict JSON and, with
 --schema, valid against docs/pelnor.schema.json (python3-jsonschema). The counts compared are
 asserted.   Exit code 0: they agree; 1: they do not, or the corpus is missing."""
-import argparse, collections, csv, json, math, os, re, shutil, struct, sys, tempfile
+import collections, json, math, os, re, shutil, struct, sys, tempfile
 
-from check_corpus import call
+from check_corpus import call, corpus_run
 
 ENTRY = re.compile(r" *(0x[0-9a-f]+|0):Tag=\S+\[(\d+)\] Type=\w+\[(\d+)\] Num=(-?\d+) offset=(0x[0-9a-f]+|0)\[(0x[0-9a-f]+|0)\]$")
 SEGMENT = re.compile(r" *(0x[0-9a-f]+|0):0xff([0-9a-f]{2})(?: [^ <]+)?(?: length=(\d+)| <the file ends inside its (\d+) bytes>)?")
@@ -159,15 +159,7 @@ def check_file(name, lines, obj, counts, faults):
 
 
 def main():
-    ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    ap.add_argument("--pelnor", required=True)
-    ap.add_argument("--corpus", required=True)
-    ap.add_argument("--schema")
-    args = ap.parse_args()
-    manifest = os.path.join(args.corpus, "MANIFEST.tsv")
-    if not os.path.isfile(manifest):
-        sys.exit(f"FAIL no corpus: {manifest} not found")
-    names = [r["file"] for r in csv.DictReader(open(manifest, encoding="utf-8"), delimiter="\t")]
+    args, names = corpus_run(__doc__, "--schema")
     faults, counts = [], collections.Counter()
     with tempfile.TemporaryDirectory() as tmp:
         for name in names:

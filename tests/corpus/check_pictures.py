@@ -6,9 +6,9 @@ file pelnor wrote for that input under the source's name; a JFXX or JFIF bitmap 
 for pixel, what ImageMagick reads from exiftool's ThumbnailTIFF. What exiftool extracts that is not
 a picture (test files' "<Dummy preview image>") must be reported and not written.
 Exit code 0: they agree and the counts are the corpus's; 1: otherwise."""
-import argparse, collections, csv, os, re, shutil, struct, subprocess, sys, tempfile
+import collections, os, re, shutil, struct, subprocess, sys, tempfile
 
-from check_corpus import call
+from check_corpus import call, corpus_run
 
 # exiftool's family-1 group and tag of a picture, to the name pelnor gives it.
 SOURCES = [(r"MPImage(\d+)", r".*", lambda m: f"mpf{m[1]}.jpg"),
@@ -39,14 +39,7 @@ def pixels_of_bmp(data):  # rows top first, R G B
 
 
 def main():
-    ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    ap.add_argument("--pelnor", required=True)
-    ap.add_argument("--corpus", required=True)
-    args = ap.parse_args()
-    manifest = os.path.join(args.corpus, "MANIFEST.tsv")
-    if not os.path.isfile(manifest):
-        sys.exit(f"FAIL no corpus: {manifest} not found")
-    names = [r["file"] for r in csv.DictReader(open(manifest, encoding="utf-8"), delimiter="\t")]
+    args, names = corpus_run(__doc__)
     faults, counts = [], collections.Counter()
     with tempfile.TemporaryDirectory() as tmp:
         ours, ref = os.path.join(tmp, "pelnor"), os.path.join(tmp, "exiftool")

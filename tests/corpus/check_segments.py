@@ -5,9 +5,9 @@ same position, marker and length (pelnor's walk stops at a byte that is not a ma
 looks for the next one; its list may end earlier, never differ), and the JPEGs of the corpus must
 have been compared.
 Exit code 0: they agree; 1: they do not, or exiv2 or the corpus is missing."""
-import argparse, csv, os, re, subprocess, sys
+import os, re, subprocess, sys
 
-from check_corpus import call
+from check_corpus import call, corpus_run
 
 EXIV2 = re.compile(r"\s*(\d+) \| 0xff([0-9a-f]{2}) \S+\s*(?:\|\s*(\d+))?")
 PELNOR = re.compile(r"\s*(0x[0-9a-f]+|0):0xff([0-9a-f]{2})(?: \S+)?(?: length=(\d+))?")
@@ -18,14 +18,7 @@ def segments(text, pattern, base):
 
 
 def main():
-    ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    ap.add_argument("--pelnor", required=True)
-    ap.add_argument("--corpus", required=True)
-    args = ap.parse_args()
-    manifest = os.path.join(args.corpus, "MANIFEST.tsv")
-    if not os.path.isfile(manifest):
-        sys.exit(f"FAIL no corpus: {manifest} not found")
-    names = [r["file"] for r in csv.DictReader(open(manifest, encoding="utf-8"), delimiter="\t")]
+    args, names = corpus_run(__doc__)
     compared, faults = 0, []
     for name in names:
         path = os.path.join(args.corpus, name)
