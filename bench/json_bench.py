@@ -10,13 +10,10 @@ on the first K files only, its time scaled up to N). The document pelnor prints 
 with Python's json module first."""
 import argparse, json, os, statistics, subprocess, sys, tempfile
 
+from pictures_bench import measure  # (wall, CPU, peak RSS KiB) of one run through bench_measure
+
 EXTENSIONS = (".jpg", ".jpeg", ".jpe", ".jfif", ".thm", ".exif", ".tif", ".tiff", ".dng", ".nef", ".cr2",
               ".arw", ".orf", ".rw2", ".pef", ".srw", ".raf")
-
-
-def measure(tool, argv, cwd):
-    out = subprocess.run([tool] + argv, cwd=cwd, capture_output=True, text=True, check=True).stdout.split()
-    return float(out[0]), float(out[1]) + float(out[2]), int(out[3])
 
 
 def main():

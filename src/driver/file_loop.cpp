@@ -180,10 +180,7 @@ FileHandle create_output(Session& session, const char* out) {
   if (file == kInvalidFile) {
     print("Can't open file[%s], skip...\n", out);
     session.thumbnail_failed = true;
-    if (opt_json != 0) {
-      json::member("result", "cannot-create");
-      json::end_object();
-    }
+    output_result("cannot-create");
   }
   return file;
 }
@@ -440,33 +437,6 @@ bool equal_nocase(const char* a, const char* b, std::size_t n) {
   return true;
 }
 
-// `name` less `tail` at its end, compared without case; null when it does not end so.
-bool ends_with(const std::string& name, std::size_t end, const char* tail, std::size_t* start) {
-  const std::size_t n = std::strlen(tail);
-  if (end < n || !equal_nocase(name.data() + end - n, tail, n)) return false;
-  *start = end - n;
-  return true;
-}
-
-// True for a name that -o or -p of this tool writes: NAME.thumb.jpg, NAME.preview.jpg,
-// NAME.mpf2.jpg, NAME.subifd1-2.jpg, ...
-bool written_by_pelnor(const std::string& name, std::size_t dot) {
-  std::size_t end = dot;
-  // A "-2" of a name taken already.
-  std::size_t k = end;
-  while (k > 0 && name[k - 1] >= '0' && name[k - 1] <= '9') --k;
-  if (k < end && k > 0 && name[k - 1] == '-') end = k - 1;
-  std::size_t start;
-  for (const char* suffix :
-       {".thumb", ".preview", ".other", ".jfxx", ".jfif", ".photoshop", ".flashpix", ".ifd0"}) {
-    if (ends_with(name, end, suffix, &start)) return true;
-  }
-  // ".mpf" and ".subifd" with their number.
-  k = end;
-  while (k > 0 && name[k - 1] >= '0' && name[k - 1] <= '9') --k;
-  return k < end && (ends_with(name, k, ".mpf", &start) || ends_with(name, k, ".subifd", &start));
-}
-
 bool picture_file(const std::string& name) {
   const std::size_t dot = name.rfind('.');
   if (dot == std::string::npos || dot == 0) return false;
@@ -474,7 +444,7 @@ bool picture_file(const std::string& name) {
   for (const char* extension : kExtensions) {
     if (std::strlen(extension) == length &&
         equal_nocase(name.data() + dot + 1, extension, length)) {
-      return !written_by_pelnor(name, dot);
+      return !written_by_pelnor(name);
     }
   }
   return false;

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <string>
+#include <string_view>
 
 #include "bitmap/strip_convert.h"
 #include "text/json.h"
@@ -17,28 +18,18 @@ constexpr char kNotJpeg[] = " <not a JPEG: no start-of-image marker>";
 constexpr char kNotHeld[] = " <the file does not hold it whole>";
 constexpr char kBgr[] = " <its colours stored blue, green, red: written as stored>";
 
+// What each source's pictures add to the input's name, by source; an MPF image's and a SubIFD's
+// number follows.
+constexpr const char* kSuffixes[] = {".mpf",       ".preview",  ".other", ".jfxx",  ".jfif",
+                                     ".photoshop", ".flashpix", ".ifd0",  ".subifd"};
+static_assert(sizeof kSuffixes / sizeof kSuffixes[0] == PIC_SUBIFD + 1);
+
+bool numbered(int source) { return source == PIC_MPF || source == PIC_SUBIFD; }
+
 // The picture's name beside the input, less a "-2" for a name taken already and the extension.
 std::string base_name(const Picture& p) {
-  switch (p.source) {
-    case PIC_MPF:
-      return format_text(".mpf%u", p.number);
-    case PIC_MAKER_NOTE:
-      return ".preview";
-    case PIC_OTHER:
-      return ".other";
-    case PIC_JFXX:
-      return ".jfxx";
-    case PIC_JFIF:
-      return ".jfif";
-    case PIC_PHOTOSHOP:
-      return ".photoshop";
-    case PIC_FLASHPIX:
-      return ".flashpix";
-    case PIC_IFD0:
-      return ".ifd0";
-    default:
-      return format_text(".subifd%u", p.number);
-  }
+  const char* suffix = kSuffixes[p.source <= PIC_SUBIFD ? p.source : PIC_SUBIFD];
+  return numbered(p.source) ? format_text("%s%u", suffix, p.number) : std::string(suffix);
 }
 
 void print_source(const Picture& p) {
@@ -323,6 +314,32 @@ int picture_stage(Session& session, InputFile& input, const DumpedFile& dumped, 
     if (code != kExitOk) return kExitStopped;
   }
   return kExitOk;
+}
+
+bool written_by_pelnor(const std::string& name) {
+  const auto ends_with = [&name](std::size_t end, std::string_view tail) {
+    if (end < tail.size()) return false;
+    for (std::size_t i = 0; i < tail.size(); ++i) {
+      const char c = name[end - tail.size() + i];
+      if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) != tail[i]) return false;
+    }
+    return true;
+  };
+  const auto digits_before = [&name](std::size_t end) {
+    while (end > 0 && name[end - 1] >= '0' && name[end - 1] <= '9') --end;
+    return end;
+  };
+  std::size_t end = name.rfind('.');
+  if (end == std::string::npos) return false;
+  // A "-2" of a name taken already.
+  const std::size_t k = digits_before(end);
+  if (k < end && k > 0 && name[k - 1] == '-') end = k - 1;
+  if (ends_with(end, ".thumb")) return true;
+  for (int source = PIC_MPF; source <= PIC_SUBIFD; ++source) {
+    const std::size_t at = numbered(source) ? digits_before(end) : end;
+    if ((!numbered(source) || at < end) && ends_with(at, kSuffixes[source])) return true;
+  }
+  return false;
 }
 
 }  // namespace pelnor

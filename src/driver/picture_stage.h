@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "driver/file_loop.h"
 #include "driver/input_file.h"
@@ -30,5 +31,9 @@ struct DumpedFile {
 /// "-3" before its extension. Every byte comes through `input`. Returns kExitOk, or
 /// kExitStopped when a read of the file failed (its open-error line printed).
 int picture_stage(Session& session, InputFile& input, const DumpedFile& dumped, const char* name);
+
+/// True for a file name that -o or -p writes (NAME.thumb.jpg, NAME.preview.jpg, NAME.mpf2.jpg,
+/// NAME.subifd1-2.jpg, ...), compared without case, whatever its extension.
+bool written_by_pelnor(const std::string& name);
 
 }  // namespace pelnor

@@ -235,12 +235,13 @@ void note(const char* s, std::size_t n) {
 void block_heading(std::int64_t position, const char* format, ...) {
   va_list args;
   va_start(args, format);
-  const std::string line = format_text_v(format, args);
-  va_end(args);
   if (opt_json == 0) {
-    print_bytes(line.data(), line.size());
+    print_v(format, args);
+    va_end(args);
     return;
   }
+  const std::string line = format_text_v(format, args);
+  va_end(args);
   static constexpr char kEnd[] = " dumping...:\n";
   std::size_t n = line.size();
   if (n >= sizeof kEnd - 1 && line.compare(n - (sizeof kEnd - 1), sizeof kEnd - 1, kEnd) == 0) {
@@ -266,8 +267,7 @@ void block_line(const char* format, ...) {
   va_list args;
   va_start(args, format);
   if (opt_json == 0) {
-    const std::string line = format_text_v(format, args);
-    print_bytes(line.data(), line.size());
+    print_v(format, args);
   } else {
     const std::string line = format_text_v(format, args);
     std::size_t from = 0, to = line.size();

@@ -196,14 +196,18 @@ void format(Sink& sink, const char* format, va_list args) {
 
 }  // namespace
 
-void print(const char* format_string, ...) {
+void print_v(const char* format_string, va_list args) {
   if (text_muted) return;
-  va_list args;
-  va_start(args, format_string);
   Sink sink(output);
   format(sink, format_string, args);
-  va_end(args);
   if (!output_in_blocks) flush_block(output);
+}
+
+void print(const char* format_string, ...) {
+  va_list args;
+  va_start(args, format_string);
+  print_v(format_string, args);
+  va_end(args);
 }
 
 namespace {

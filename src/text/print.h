@@ -77,6 +77,9 @@ void print_in_blocks(bool on);
 /// closed descriptor, a broken pipe, an error that only the close reports).
 bool finish_output();
 
+/// print() of a va_list.
+void print_v(const char* format, va_list args);
+
 /// The text print would write for `format` and `args`.
 std::string format_text_v(const char* format, va_list args);
 

@@ -66,14 +66,15 @@ void print_float(T v) {
 
 // Value j of the array of `type` at TIFF offset `at`, as stored: the whole of a value of four
 // bytes or fewer in `first`, the two words of an eight-byte one in `first` and `second`, in the
-// order stored. False when it lies past the data read.
+// order stored, and `*number` set to the first when it is the whole value. False when it lies
+// past the data read.
 struct StoredValue {
   std::uint32_t first = 0;
   std::uint32_t second = 0;
 };
 
 bool read_value(const TiffData& tiff, std::uint64_t at, std::uint16_t type, std::uint32_t j,
-                int little_endian, StoredValue* v) {
+                int little_endian, StoredValue* v, std::uint32_t* number) {
   const std::uint32_t size = value_size(type);
   const std::uint64_t p = at + std::uint64_t{j} * size;
   std::uint16_t half;
@@ -81,17 +82,19 @@ bool read_value(const TiffData& tiff, std::uint64_t at, std::uint16_t type, std:
     case 2:
       if (!read16_at(tiff, p, little_endian, &half)) return false;
       v->first = half;
-      return true;
+      break;
     case 4:
-      return read32_at(tiff, p, little_endian, &v->first);
+      if (!read32_at(tiff, p, little_endian, &v->first)) return false;
+      break;
     case 8:
       return read32_at(tiff, p, little_endian, &v->first) &&
              read32_at(tiff, p + 4, little_endian, &v->second);
     default:  // BYTE, SBYTE, and UNDEFINED read as bytes
       if (!tiff.contains(p, 1)) return false;
       v->first = *tiff.at(p);
-      return true;
   }
+  *number = v->first;
+  return true;
 }
 
 // The bits of a DOUBLE: the word stored first holds the high half in "MM", the low one in "II".
@@ -106,8 +109,7 @@ double double_of(const StoredValue& v, int little_endian) {
 bool print_value(const TiffData& tiff, std::uint64_t at, std::uint16_t type, std::uint32_t j,
                  int little_endian, std::uint32_t* number) {
   StoredValue v;
-  if (!read_value(tiff, at, type, j, little_endian, &v)) return false;
-  if (value_size(type) <= 4) *number = v.first;
+  if (!read_value(tiff, at, type, j, little_endian, &v, number)) return false;
   switch (type) {
     case SSHORT:
       print(" %d", int{static_cast<std::int16_t>(v.first)});
@@ -298,8 +300,7 @@ namespace {
 bool json_value(const TiffData& tiff, std::uint64_t at, std::uint16_t type, std::uint32_t j,
                 int little_endian, std::uint32_t* number) {
   StoredValue v;
-  if (!read_value(tiff, at, type, j, little_endian, &v)) return false;
-  if (value_size(type) <= 4) *number = v.first;
+  if (!read_value(tiff, at, type, j, little_endian, &v, number)) return false;
   switch (type) {
     case SSHORT:
       json::number(static_cast<std::int16_t>(v.first));

@@ -80,13 +80,23 @@ bool find_entry(const TiffData& tiff, std::uint32_t ifd, std::uint16_t tag, int 
   return false;
 }
 
+// Calls visit(entry, its offset, the sub-directory) for each entry of the maker-note directory
+// at `p` that leads to a directory of its own, as the maker's names for `camera` say.
+template <typename Visit>
+void each_subdirectory(const Place& p, const MakerNames& names, const Camera& camera, Visit visit) {
+  std::uint16_t n;
+  if (names.subdirectory_count == 0 || !read16_at(p.data, p.ifd, p.little_endian, &n)) return;
+  for (unsigned k = 0; k < n && p.data.contains(entry_offset(p.ifd, k), kEntrySize); ++k) {
+    TagEntry e;
+    decode_entry(&e, p.data.at(entry_offset(p.ifd, k)), p.little_endian);
+    const MakerSubdirectory* sub = find_subdirectory(names, e.tag, e.type, e.count, camera);
+    if (sub != nullptr) visit(e, entry_offset(p.ifd, k), *sub);
+  }
+}
+
 // What a block says in place of its entries, or null when it dumps them.
 const char* refusal(const Walk& w, const Place& p) {
-  const std::int64_t at = file_position(p);
-  for (int i = 0; i < w.dumped->count; ++i) {
-    if (w.dumped->positions[i] == at) return kAlreadyDumped;
-  }
-  return nullptr;
+  return w.dumped->holds(file_position(p)) ? kAlreadyDumped : nullptr;
 }
 
 // The body of a block whose heading is printed: the entries, or the line that says why not,
@@ -98,7 +108,7 @@ bool dump_body(const Walk& w, const Place& p, const TagTable& names) {
   } else if (w.dumped->count == DumpedDirectories::kMost) {
     json::block_line(kTooMany, DumpedDirectories::kMost);
   } else if (dump_ifd(p.data, p.ifd, p.little_endian, &names) != 0) {
-    w.dumped->positions[w.dumped->count++] = file_position(p);
+    w.dumped->add(file_position(p));
     done = true;
   }
   print("\n");
@@ -196,15 +206,11 @@ void dump_subdirectory(const Walk& w, const Place& parent, const TagEntry& e, st
 // After a maker-note directory's block: the blocks of the directories its entries lead to, in
 // the order of the entries.
 void dump_maker_directory(const Walk& w, const Place& p, const MakerNames& names, int depth) {
-  if (names.subdirectory_count == 0 || depth >= kMostDepth) return;
-  std::uint16_t n;
-  if (!read16_at(p.data, p.ifd, p.little_endian, &n)) return;
-  for (unsigned k = 0; k < n && p.data.contains(entry_offset(p.ifd, k), kEntrySize); ++k) {
-    TagEntry e;
-    decode_entry(&e, p.data.at(entry_offset(p.ifd, k)), p.little_endian);
-    const MakerSubdirectory* sub = find_subdirectory(names, e.tag, e.type, e.count, w.camera);
-    if (sub != nullptr) dump_subdirectory(w, p, e, entry_offset(p.ifd, k), *sub, depth);
-  }
+  if (depth >= kMostDepth) return;
+  each_subdirectory(p, names, w.camera,
+                    [&](const TagEntry& e, std::uint64_t raw_offset, const MakerSubdirectory& sub) {
+                      dump_subdirectory(w, p, e, raw_offset, sub, depth);
+                    });
 }
 
 // The maker note of the Exif directory at `exif`, when it has one: its block, then the blocks
@@ -283,7 +289,7 @@ void dump_subifds(const Walk& w, std::uint32_t ifd, unsigned owner) {
 void dump_sub_ifds(const TiffData& tiff, std::uint32_t ifd0, int little_endian,
                    DumpedDirectories* dumped) {
   dumped->count = 0;
-  dumped->positions[dumped->count++] = std::int64_t{tiff.position} + tiff.origin + ifd0;
+  dumped->add(std::int64_t{tiff.position} + tiff.origin + ifd0);
   Walk w{tiff, little_endian, dumped, {}};
   camera_text(tiff, ifd0, kMake, little_endian, &w.camera.make, &w.camera.make_length);
   camera_text(tiff, ifd0, kModel, little_endian, &w.camera.model, &w.camera.model_length);
@@ -307,10 +313,7 @@ void dump_ifd_chain(const TiffData& tiff, std::uint32_t ifd1, int little_endian,
                     DumpedDirectories* dumped) {
   Walk w{tiff, little_endian, dumped, {}};
   const std::int64_t at = std::int64_t{tiff.position} + tiff.origin + ifd1;
-  if (refusal(w, {tiff, ifd1, little_endian}) == nullptr &&
-      dumped->count < DumpedDirectories::kMost) {
-    dumped->positions[dumped->count++] = at;
-  }
+  if (!dumped->holds(at)) dumped->add(at);
   dump_subifds(w, ifd1, 1);
   std::uint32_t ifd = ifd1;
   for (unsigned number = 2;; ++number) {
@@ -430,26 +433,17 @@ struct PreviewWalk {
 // The previews of the maker-note directory at `p` and of the directories inside it.
 void collect_previews(PreviewWalk& walk, const Place& p, const MakerNames& names, int depth) {
   const std::int64_t at = file_position(p);
-  for (int i = 0; i < walk.seen.count; ++i) {
-    if (walk.seen.positions[i] == at) return;
-  }
-  if (walk.seen.count == DumpedDirectories::kMost) return;
-  walk.seen.positions[walk.seen.count++] = at;
+  if (walk.seen.holds(at) || !walk.seen.add(at)) return;
   previews_of(p, names, walk.maker, walk.list);
-  if (names.subdirectory_count == 0 || depth >= kMostDepth) return;
-  std::uint16_t n;
-  if (!read16_at(p.data, p.ifd, p.little_endian, &n)) return;
-  for (unsigned k = 0; k < n && p.data.contains(entry_offset(p.ifd, k), kEntrySize); ++k) {
-    TagEntry e;
-    decode_entry(&e, p.data.at(entry_offset(p.ifd, k)), p.little_endian);
-    const MakerSubdirectory* sub = find_subdirectory(names, e.tag, e.type, e.count, walk.camera);
-    Place inside;
-    const char* refusal;
-    if (sub != nullptr &&
-        subdirectory_place(p, e, entry_offset(p.ifd, k), *sub, &inside, &refusal)) {
-      collect_previews(walk, inside, *sub->names, depth + 1);
-    }
-  }
+  if (depth >= kMostDepth) return;
+  each_subdirectory(p, names, walk.camera,
+                    [&](const TagEntry& e, std::uint64_t raw_offset, const MakerSubdirectory& sub) {
+                      Place inside;
+                      const char* refusal;
+                      if (subdirectory_place(p, e, raw_offset, sub, &inside, &refusal)) {
+                        collect_previews(walk, inside, *sub.names, depth + 1);
+                      }
+                    });
 }
 
 }  // namespace

@@ -16,6 +16,20 @@ struct DumpedDirectories {
   static constexpr int kMost = 64;
   std::int64_t positions[kMost];
   int count = 0;
+
+  /// True when the directory at file position `at` is one of them.
+  bool holds(std::int64_t at) const {
+    for (int i = 0; i < count; ++i) {
+      if (positions[i] == at) return true;
+    }
+    return false;
+  }
+  /// Counts the directory at `at` in, unless kMost are counted; false then.
+  bool add(std::int64_t at) {
+    if (count == kMost) return false;
+    positions[count++] = at;
+    return true;
+  }
 };
 
 /// Dumps, after IFD0 at offset `ifd0`, each under its heading and followed by a blank line: the
