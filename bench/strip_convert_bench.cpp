@@ -7,8 +7,8 @@
 
 #include "bitmap/dib_image.h"
 #include "bitmap/strip_convert.h"
-#include "platform/platform.h"
-#include "tiff/thumb_info.h"
+#include "io/platform.h"
+#include "tiff/thumbnail.h"
 
 namespace {
 

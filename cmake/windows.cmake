@@ -9,10 +9,10 @@ enable_language(RC)
 
 # The manifest carries the version as four numbers.
 set(PELNOR_VERSION_QUAD "${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${PROJECT_VERSION_PATCH}.0")
-configure_file(${PROJECT_SOURCE_DIR}/src/platform/pelnor.manifest
+configure_file(${PROJECT_SOURCE_DIR}/src/io/pelnor.manifest
                ${PROJECT_BINARY_DIR}/pelnor.exe.manifest @ONLY)
 
-set(PELNOR_RC ${PROJECT_SOURCE_DIR}/src/platform/pelnor.rc)
+set(PELNOR_RC ${PROJECT_SOURCE_DIR}/src/io/pelnor.rc)
 target_sources(pelnor PRIVATE ${PELNOR_RC})
 set_source_files_properties(${PELNOR_RC} PROPERTIES
   COMPILE_DEFINITIONS "PELNOR_VERSION_MAJOR=${PROJECT_VERSION_MAJOR};PELNOR_VERSION_MINOR=${PROJECT_VERSION_MINOR};PELNOR_VERSION_PATCH=${PROJECT_VERSION_PATCH}"

@@ -11,12 +11,12 @@
 #include <cstdlib>
 #include <string>
 
-#include "driver/file_loop.h"
-#include "driver/options.h"
+#include "app/job.h"
+#include "app/options.h"
 #include "json_check.h"
 #include "memory_platform.h"
-#include "text/json.h"
-#include "text/print.h"
+#include "report/json_writer.h"
+#include "report/output.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   if (std::freopen("/dev/null", "w", stdout) == nullptr) std::abort();  // the dump is not needed

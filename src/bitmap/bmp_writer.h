@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "bitmap/dib_image.h"
-#include "platform/platform.h"
+#include "io/platform.h"
 
 namespace pelnor {
 

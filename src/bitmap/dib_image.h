@@ -4,7 +4,7 @@
 #include <bit>
 #include <cstdint>
 
-#include "platform/platform.h"
+#include "io/platform.h"
 
 namespace pelnor {
 

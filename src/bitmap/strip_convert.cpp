@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "bitmap/bmp_writer.h"
-#include "text/print.h"
+#include "report/output.h"
 
 namespace pelnor {
 namespace {

@@ -4,8 +4,8 @@
 #include <cstdint>
 
 #include "bitmap/dib_image.h"
-#include "platform/platform.h"
-#include "tiff/thumb_info.h"
+#include "io/platform.h"
+#include "tiff/thumbnail.h"
 #include "tiff/tiff_data.h"
 
 namespace pelnor {

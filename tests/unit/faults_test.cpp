@@ -7,8 +7,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "driver/file_loop.h"
-#include "driver/options.h"
+#include "app/job.h"
+#include "app/options.h"
 #include "memory_platform.h"
 
 namespace pelnor {

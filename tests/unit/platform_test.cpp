@@ -1,5 +1,5 @@
 // The head read over a pipe (or a network file system) that hands the bytes over in pieces.
-#include "platform/platform.h"
+#include "io/platform.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

@@ -1,7 +1,7 @@
 // The formatter must give exactly what the C library's printf gives for the text fields of the
 // tool, every width and precision an entry can give; std::snprintf is the oracle. The numbers,
 // extremes included, are held by the golden dumps.
-#include "text/print.h"
+#include "report/output.h"
 
 #include <gtest/gtest.h>
 

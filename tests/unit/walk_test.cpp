@@ -5,11 +5,11 @@
 #include <fstream>
 #include <iterator>
 
-#include "driver/file_loop.h"
-#include "driver/options.h"
+#include "app/job.h"
+#include "app/options.h"
 #include "memory_platform.h"
-#include "text/json.h"
-#include "text/print.h"
+#include "report/json_writer.h"
+#include "report/output.h"
 
 namespace pelnor {
 namespace {

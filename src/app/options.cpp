@@ -1,0 +1,72 @@
+#include "app/options.h"
+
+#include <cstdio>
+
+#include "report/json_writer.h"
+#include "report/output.h"
+
+namespace pelnor {
+
+int opt_output = 0;
+int opt_help = 0;
+int opt_search = 0;
+int opt_keep_going = 0;
+int opt_all = 0;
+int opt_name = 0;
+int opt_pictures = 0;
+int opt_recursive = 0;
+
+int parse_options(int* argc, char** argv) {
+  for (int i = 1; i < *argc; ++i) {
+    if (argv[i][0] != '-') continue;
+    // Only the character after the dash counts: -output is -o, -help is -h.
+    char c = argv[i][1];
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    if (c == '?' || c == 'H') {
+      opt_help = 1;
+    } else if (c == 'O') {
+      opt_output = 1;
+    } else if (c == 'S') {
+      opt_search = 1;
+    } else if (c == 'K') {
+      opt_keep_going = 1;
+    } else if (c == 'A') {
+      opt_all = 1;
+    } else if (c == 'N') {
+      opt_name = 1;
+    } else if (c == 'P') {
+      opt_pictures = 1;
+    } else if (c == 'J') {
+      opt_json = 1;
+    } else if (c == 'R') {
+      opt_recursive = 1;
+    } else {
+      std::fprintf(stderr, "No such option(%s)\n", argv[i]);
+    }
+    // Every option, known or not, leaves the vector; the entry moved into place i comes next.
+    --*argc;
+    for (int j = i; j < *argc; ++j) argv[j] = argv[j + 1];
+    argv[*argc] = nullptr;
+    --i;
+  }
+  return *argc;
+}
+
+void print_help() {
+  // __DATE__ gives "Mmm dd yyyy"; GCC takes it from SOURCE_DATE_EPOCH when that is set, which
+  // keeps builds reproducible.
+  print("TIFF/EP tag dumping and thumbnail output utility by dorv at %s", __DATE__);
+  print("pelnor [-o] [-p] [-s] [-k] [-a] [-n] [-j] [-r] [-h] [-?] file...\n");
+  print("Option:\n");
+  print("\t-o:\tOutput thumbnail image[bitmap or jpeg]\n");
+  print("\t-p:\tOutput every other picture: previews, MPF images, JFXX and Photoshop thumbnails\n");
+  print("\t-s:\tSearch the Exif segment anywhere in the JPEG and read it whole\n");
+  print("\t-k:\tKeep going after a file that would end the run\n");
+  print("\t-a:\tDump the Exif, Interoperability and GPS directories too\n");
+  print("\t-n:\tPrint ==> NAME <== before the lines of each file\n");
+  print("\t-j:\tPrint one JSON document of every file's facts instead of the text\n");
+  print("\t-r:\tWalk the directories named, reading the picture files in them\n");
+  print("\t-h or -?: Print this message\n");
+}
+
+}  // namespace pelnor

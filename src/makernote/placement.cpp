@@ -1,0 +1,895 @@
+#include "makernote/placement.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "tiff/byte_order.h"
+#include "makernote/names.h"
+#include "tiff/tiff_types.h"
+
+namespace pelnor {
+namespace {
+
+// Bytes a layout looks for, `at` bytes into the maker note.
+struct Bytes {
+  const char* data;
+  std::uint8_t size;
+  std::uint8_t at;
+};
+
+template <std::size_t N>
+constexpr Bytes lit(const char (&s)[N], std::uint8_t at = 0) {
+  return {s, static_cast<std::uint8_t>(N - 1), at};
+}
+
+// One byte of a pattern: any value from `low` to `high`.
+struct ByteRange {
+  std::uint8_t low;
+  std::uint8_t high;
+};
+
+constexpr ByteRange kAny = {0x00, 0xFF};
+constexpr ByteRange is(char c) {
+  return {static_cast<std::uint8_t>(c), static_cast<std::uint8_t>(c)};
+}
+
+// How IFD0's Make must read, given as one or more texts separated by '|'.
+enum MakeRule : std::uint8_t {
+  MAKE_ANY,
+  MAKE_PREFIX,
+  MAKE_PREFIX_NOCASE,
+  MAKE_CONTAINS_NOCASE,
+  MAKE_EQUAL,
+  MAKE_EQUAL_NOCASE,
+};
+
+// Where the maker note's IFD starts.
+enum StartRule : std::uint8_t {
+  START_AT,       // `start_at` bytes into the maker note
+  START_LE32_AT,  // where the little-endian 32-bit number at `start_at` says, from the start
+  START_SCAN,     // the first thing in its first 32 bytes that reads as an IFD or a TIFF header
+};
+
+// Whether the layout's offset base is checked against where the values really lie.
+enum FixRule : std::uint8_t {
+  FIX_NONE,
+  // Canon keeps, in a TIFF header at its end, where the maker note stood when it was written.
+  FIX_CANON_FOOTER,
+  // The first value must follow the IFD by one of `gaps` bytes; when it does not, the base is
+  // moved so that it does.
+  FIX_VALUES,
+  // The same, but any gap from 0 to 24 bytes is taken as it is.
+  FIX_VALUES_LOOSE,
+};
+
+}  // namespace
+
+/// One way a maker writes its maker note.
+struct MakerLayout {
+  const char* name;
+  /// Bytes the value must begin with (at their `at`); none when `header.size` is 0.
+  Bytes header = {nullptr, 0, 0};
+  bool header_nocase = false;
+  /// Byte ranges the value must begin with, in place of a header.
+  const ByteRange* pattern = nullptr;
+  std::uint8_t pattern_size = 0;
+  /// The whole value is text: printable characters, then zero bytes.
+  bool text = false;
+  std::uint8_t make_rule = MAKE_ANY;
+  const char* make = nullptr;
+  /// Values that begin with one of these are not of this layout.
+  const Bytes* except = nullptr;
+  std::uint8_t except_count = 0;
+  /// False for a maker note that is not an IFD, or one this tool does not read.
+  bool is_ifd = true;
+  std::uint8_t start = START_AT;
+  std::uint8_t start_at = 0;
+  /// True when offsets count from `base_at` bytes into the maker note; else from the TIFF header.
+  bool base_at_note = false;
+  std::uint8_t base_at = 0;
+  std::uint8_t order = ORDER_DETECT;
+  std::uint8_t order_at = 0;
+  std::uint8_t fix = FIX_NONE;
+  std::int8_t gaps[3] = {4, 0, 0};
+  std::uint8_t gap_count = 1;
+  const MakerNames* names = &kUnnamed;
+  std::uint8_t preview_at = 0;
+  std::uint8_t preview_length_at = 0;
+};
+
+namespace {
+
+template <std::size_t N>
+constexpr const ByteRange* pattern_of(const ByteRange (&p)[N]) {
+  return p;
+}
+
+constexpr Bytes kNotQvc[] = {lit("QVC\0"), lit("DCI\0")};
+constexpr Bytes kNotAmba[] = {lit("@AMBA", 3)};
+constexpr Bytes kNotMinolta[] = {lit("MINOL"), lit("CAMER"), lit("MLY0"),
+                                 lit("KC"),    lit("+M+M"),  lit("\xd7")};
+constexpr Bytes kNotKodak3[] = {lit("MM"), lit("II"), lit("AOC")};
+constexpr Bytes kNotAoc[] = {lit("AOC\0")};
+constexpr Bytes kNotLeica[] = {lit("LEICA")};
+
+// Kodak's IFD-shaped maker notes: an entry count, then an entry of a known type.
+constexpr ByteRange kKodakIfdMm[] = {is('\0'), {0x02, 0x7F}, kAny,     kAny,
+                                     is('\0'), {0x01, 0x0C}, is('\0'), is('\0')};
+constexpr ByteRange kKodakIfdIi[] = {{0x02, 0x7F}, is('\0'), kAny, kAny,     {0x01, 0x0C},
+                                     is('\0'),     kAny,     kAny, is('\0'), is('\0')};
+constexpr ByteRange kKodakOrderMm[] = {is('M'), is('M'), is('\0'), {0x02, 0x7F}};
+constexpr ByteRange kKodakOrderIi[] = {is('I'), is('I'), {0x02, 0x7F}, is('\0')};
+// A TIFF header with two more bytes after its entry count, which no IFD reader takes.
+constexpr ByteRange kPaddedMm[] = {is('M'),  is('M'),    is('\0'), is('\x2a'), is('\0'), is('\0'),
+                                   is('\0'), is('\x08'), is('\0'), kAny,       is('\0'), is('\0')};
+constexpr ByteRange kPaddedIi[] = {is('I'),  is('I'),  is('\x2a'), is('\0'), is('\x08'), is('\0'),
+                                   is('\0'), is('\0'), kAny,       is('\0'), is('\0'),   is('\0')};
+// Samsung's IFD: its first entry is tag 1, UNDEFINED, count 4, "0100".
+constexpr ByteRange kSamsungMm[] = {is('\0'),   kAny,     is('\0'), is('\x01'), is('\0'),
+                                    is('\x07'), is('\0'), is('\0'), is('\0'),   is('\x04'),
+                                    is('0'),    is('1'),  is('0'),  is('0')};
+constexpr ByteRange kSamsungIi[] = {kAny,     is('\0'),   is('\x01'), is('\0'), is('\x07'),
+                                    is('\0'), is('\x04'), is('\0'),   is('\0'), is('\0'),
+                                    is('0'),  is('1'),    is('0'),    is('0')};
+constexpr ByteRange kLeica5[] = {is('L'), is('E'),  is('I'),      is('C'),
+                                 is('A'), is('\0'), {0x01, 0x1A}, is('\0')};
+constexpr ByteRange kThreeDigits[] = {{'0', '9'}, {'0', '9'}, {'0', '9'}};
+constexpr ByteRange kHp2[] = {is('6'), is('1'), is('0'), {0x00, 0x04}};
+
+// The layouts, tried in this order; the first that recognises a maker note reads it.
+constexpr MakerLayout kLayouts[] = {
+    {.name = "Apple",
+     .header = lit("Apple iOS\0"),
+     .start_at = 14,
+     .base_at_note = true,
+     .names = &kAppleNames},
+    {.name = "Nikon",
+     .header = lit("Nikon\0\x02"),
+     .start_at = 18,
+     .base_at_note = true,
+     .base_at = 10,
+     .order = ORDER_HEADER,
+     .order_at = 10,
+     .names = &kNikonNames},
+    {.name = "Canon",
+     .make_rule = MAKE_PREFIX,
+     .make = "Canon",
+     .fix = FIX_CANON_FOOTER,
+     .names = &kCanonNames},
+    {.name = "Casio",
+     .make_rule = MAKE_PREFIX,
+     .make = "CASIO",
+     .except = kNotQvc,
+     .except_count = 2,
+     .names = &kCasioNames},
+    {.name = "Casio QVC",
+     .header = lit("QVC\0"),
+     .start_at = 6,
+     .fix = FIX_VALUES,
+     .gaps = {4, 16, 2},
+     .gap_count = 3,
+     .names = &kCasio2Names},
+    {.name = "Concord",
+     .header = lit("DCI\0"),
+     .start_at = 6,
+     .fix = FIX_VALUES,
+     .names = &kCasio2Names},
+    {.name = "DJI debug text", .header = lit("[ae_dbg_info:"), .is_ifd = false},
+    {.name = "DJI", .make_rule = MAKE_EQUAL, .make = "DJI", .except = kNotAmba, .except_count = 1},
+    {.name = "FLIR", .make_rule = MAKE_PREFIX, .make = "FLIR Systems"},
+    {.name = "Fujifilm",
+     .header = lit("FUJIFILM"),
+     .start = START_LE32_AT,
+     .start_at = 8,
+     .base_at_note = true,
+     .order = ORDER_LITTLE,
+     .names = &kFujifilmNames},
+    {.name = "GE Fujifilm",
+     .header = lit("GENERALE"),
+     .start = START_LE32_AT,
+     .start_at = 8,
+     .base_at_note = true,
+     .order = ORDER_LITTLE,
+     .names = &kFujifilmNames},
+    {.name = "GE", .header = lit("GE\0\0"), .start_at = 18, .fix = FIX_VALUES, .gaps = {0, 0, 0}},
+    {.name = "GE", .header = lit("GENIC\0"), .start_at = 18, .fix = FIX_VALUES, .gaps = {0, 0, 0}},
+    {.name = "GE without an entry count", .header = lit("GE\x0c\0\0\0\x16\0\0\0"), .is_ifd = false},
+    {.name = "Hasselblad", .make_rule = MAKE_EQUAL, .make = "Hasselblad"},
+    {.name = "HP", .header = lit("Hewlett-Packard"), .start = START_SCAN},
+    {.name = "Vivitar", .header = lit("Vivitar"), .start = START_SCAN},
+    {.name = "HP binary", .pattern = pattern_of(kHp2), .pattern_size = 4, .is_ifd = false},
+    {.name = "HP binary", .header = lit("IIII\x04\0"), .is_ifd = false},
+    {.name = "HP binary", .header = lit("IIII\x06\0"), .is_ifd = false},
+    {.name = "ISL",
+     .header = lit("ISLMAKERNOTE000\0"),
+     .start_at = 24,
+     .base_at_note = true,
+     .base_at = 16},
+    {.name = "JVC", .header = lit("JVC "), .start_at = 4},
+    {.name = "JVC text",
+     .header = lit("VER:"),
+     .make_rule = MAKE_PREFIX,
+     .make = "JVC|Victor",
+     .is_ifd = false},
+    {.name = "Kodak binary",
+     .header = lit("KDK"),
+     .make_rule = MAKE_PREFIX,
+     .make = "EASTMAN KODAK",
+     .is_ifd = false},
+    {.name = "Kodak binary", .header = lit("Eastman Kodak", 8), .is_ifd = false},
+    {.name = "Kodak binary",
+     .header = lit("\x07", 12),
+     .make_rule = MAKE_PREFIX,
+     .make = "EASTMAN KODAK",
+     .except = kNotKodak3,
+     .except_count = 3,
+     .is_ifd = false},
+    {.name = "Kodak binary",
+     .header = lit("JPG", 41),
+     .make_rule = MAKE_PREFIX,
+     .make = "Eastman Kodak",
+     .except = kNotKodak3,
+     .except_count = 3,
+     .is_ifd = false},
+    {.name = "Kodak binary",
+     .header = lit("\0\x1a\x18\0"),
+     .make_rule = MAKE_PREFIX,
+     .make = "EASTMAN KODAK",
+     .is_ifd = false},
+    {.name = "Kodak binary",
+     .header = lit("\0\x3a\x08\0"),
+     .make_rule = MAKE_PREFIX,
+     .make = "EASTMAN KODAK",
+     .is_ifd = false},
+    {.name = "Kodak binary",
+     .header = lit("\0\x59\xf8\0"),
+     .make_rule = MAKE_PREFIX,
+     .make = "EASTMAN KODAK",
+     .is_ifd = false},
+    {.name = "Kodak binary",
+     .header = lit("\0\x14\x80\0"),
+     .make_rule = MAKE_PREFIX,
+     .make = "EASTMAN KODAK",
+     .is_ifd = false},
+    {.name = "Kodak IFD",
+     .pattern = pattern_of(kKodakIfdMm),
+     .pattern_size = 8,
+     .make_rule = MAKE_CONTAINS_NOCASE,
+     .make = "Kodak",
+     .start = START_SCAN,
+     .names = &kKodakNames},
+    {.name = "Kodak IFD",
+     .pattern = pattern_of(kKodakIfdIi),
+     .pattern_size = 10,
+     .make_rule = MAKE_CONTAINS_NOCASE,
+     .make = "Kodak",
+     .start = START_SCAN,
+     .names = &kKodakNames},
+    {.name = "Kodak padded IFD",
+     .pattern = pattern_of(kPaddedMm),
+     .pattern_size = 12,
+     .make_rule = MAKE_CONTAINS_NOCASE,
+     .make = "Kodak",
+     .is_ifd = false},
+    {.name = "Kodak TIFF",
+     .header = lit("MM\0\x2a\0\0\0\x08"),
+     .make_rule = MAKE_CONTAINS_NOCASE,
+     .make = "Kodak",
+     .start_at = 8,
+     .base_at_note = true,
+     .order = ORDER_HEADER,
+     .names = &kKodakNames},
+    {.name = "Kodak TIFF",
+     .header = lit("II\x2a\0\x08\0\0\0"),
+     .make_rule = MAKE_CONTAINS_NOCASE,
+     .make = "Kodak",
+     .start_at = 8,
+     .base_at_note = true,
+     .order = ORDER_HEADER,
+     .names = &kKodakNames},
+    {.name = "Kodak binary", .header = lit("IIII"), .is_ifd = false},
+    {.name = "Kodak IFD",
+     .pattern = pattern_of(kKodakOrderMm),
+     .pattern_size = 4,
+     .make_rule = MAKE_CONTAINS_NOCASE,
+     .make = "Kodak",
+     .start = START_SCAN,
+     .names = &kKodakNames},
+    {.name = "Kodak IFD",
+     .pattern = pattern_of(kKodakOrderIi),
+     .pattern_size = 4,
+     .make_rule = MAKE_CONTAINS_NOCASE,
+     .make = "Kodak",
+     .start = START_SCAN,
+     .names = &kKodakNames},
+    {.name = "Kodak binary",
+     .make_rule = MAKE_CONTAINS_NOCASE,
+     .make = "Kodak",
+     .except = kNotAoc,
+     .except_count = 1,
+     .is_ifd = false},
+    {.name = "Kyocera, offsets from each entry", .header = lit("KYOCERA"), .is_ifd = false},
+    {.name = "Minolta",
+     .make_rule = MAKE_PREFIX_NOCASE,
+     .make = "Konica Minolta|Minolta",
+     .except = kNotMinolta,
+     .except_count = 6,
+     .names = &kMinoltaNames},
+    {.name = "Minolta", .header = lit("MINOL\0"), .start_at = 8, .names = &kOlympusNames},
+    {.name = "Minolta", .header = lit("CAMER\0"), .start_at = 8, .names = &kOlympusNames},
+    {.name = "Minolta binary",
+     .make_rule = MAKE_PREFIX_NOCASE,
+     .make = "Konica Minolta|Minolta",
+     .is_ifd = false},
+    {.name = "Motorola", .header = lit("MOT\0"), .start_at = 8, .base_at_note = true},
+    {.name = "Nikon type 2",
+     .header = lit("Nikon\0\x01"),
+     .start_at = 8,
+     .order = ORDER_LITTLE,
+     .names = &kNikon2Names},
+    {.name = "Nikon", .make_rule = MAKE_PREFIX_NOCASE, .make = "NIKON", .names = &kNikonNames},
+    {.name = "Nintendo", .make_rule = MAKE_EQUAL, .make = "Nintendo"},
+    {.name = "Olympus", .header = lit("OLYMP\0"), .start_at = 8, .names = &kOlympusNames},
+    {.name = "Epson", .header = lit("EPSON\0"), .start_at = 8, .names = &kOlympusNames},
+    {.name = "Olympus",
+     .header = lit("OLYMPUS\0"),
+     .start_at = 12,
+     .base_at_note = true,
+     .names = &kOlympusNames},
+    {.name = "OM System",
+     .header = lit("OM SYSTEM\0"),
+     .start_at = 16,
+     .base_at_note = true,
+     .names = &kOlympusNames},
+    {.name = "Leica",
+     .make_rule = MAKE_EQUAL,
+     .make = "LEICA",
+     .start_at = 8,
+     .names = &kPanasonicNames},
+    {.name = "Leica",
+     .header = lit("LEICA\0\0\0"),
+     .make_rule = MAKE_PREFIX,
+     .make = "Leica Camera AG",
+     .start_at = 8,
+     .base_at_note = true},
+    {.name = "Leica",
+     .make_rule = MAKE_PREFIX,
+     .make = "Leica Camera AG",
+     .except = kNotLeica,
+     .except_count = 1},
+    {.name = "Leica",
+     .header = lit("LEICA0"),
+     .make_rule = MAKE_PREFIX,
+     .make = "Leica Camera AG",
+     .start_at = 8,
+     .base_at_note = true},
+    {.name = "Leica, offsets from the start of the file",
+     .header = lit("LEICA\0\x02\xff"),
+     .is_ifd = false},
+    {.name = "Leica",
+     .pattern = pattern_of(kLeica5),
+     .pattern_size = 8,
+     .start_at = 8,
+     .base_at_note = true},
+    {.name = "Leica", .header = lit("LEICA\0\x08\0"), .start_at = 8},
+    {.name = "Leica", .header = lit("LEICA\0\x09\0"), .start_at = 8},
+    {.name = "Leica",
+     .header = lit("LEICA\0\x02\0"),
+     .make_rule = MAKE_PREFIX,
+     .make = "Leica Camera AG",
+     .start_at = 8},
+    {.name = "Leica",
+     .header = lit("LEICA CAMERA AG\0"),
+     .start_at = 18,
+     .names = &kPanasonicNames},
+    {.name = "Panasonic", .header = lit("Panasonic"), .start_at = 12, .names = &kPanasonicNames},
+    {.name = "Panasonic binary",
+     .header = lit("MKE"),
+     .make_rule = MAKE_PREFIX,
+     .make = "Panasonic",
+     .is_ifd = false},
+    {.name = "Pentax",
+     .header = lit("AOC\0"),
+     .start = START_SCAN,
+     .fix = FIX_VALUES,
+     .names = &kPentaxNames},
+    {.name = "Pentax",
+     .make_rule = MAKE_PREFIX,
+     .make = "Asahi",
+     .except = kNotAoc,
+     .except_count = 1,
+     .start = START_SCAN,
+     .fix = FIX_VALUES},
+    {.name = "Pentax text",
+     .pattern = pattern_of(kThreeDigits),
+     .pattern_size = 3,
+     .make_rule = MAKE_PREFIX,
+     .make = "PENTAX",
+     .is_ifd = false},
+    {.name = "Pentax",
+     .header = lit("PENTAX \0"),
+     .start_at = 10,
+     .base_at_note = true,
+     .names = &kPentaxNames},
+    {.name = "Pentax",
+     .header = lit("S1\0\0\0\0\0\0\x0c\0\0\0"),
+     .start_at = 12,
+     .base_at_note = true},
+    {.name = "Phase One binary", .header = lit("MMMMRaw"), .is_ifd = false},
+    {.name = "Reconyx binary", .header = lit("\x01\xf1"), .is_ifd = false},
+    {.name = "Reconyx binary", .header = lit("RECONYX"), .is_ifd = false},
+    {.name = "Ricoh Pentax",
+     .header = lit("RICOH\0II"),
+     .start_at = 8,
+     .base_at_note = true,
+     .names = &kPentaxNames},
+    {.name = "Ricoh Pentax",
+     .header = lit("RICOH\0MM"),
+     .start_at = 8,
+     .base_at_note = true,
+     .names = &kPentaxNames},
+    {.name = "Ricoh padded IFD",
+     .pattern = pattern_of(kPaddedMm),
+     .pattern_size = 12,
+     .make_rule = MAKE_PREFIX,
+     .make = "RICOH|PENTAX RICOH",
+     .is_ifd = false},
+    {.name = "Ricoh padded IFD",
+     .pattern = pattern_of(kPaddedIi),
+     .pattern_size = 12,
+     .make_rule = MAKE_PREFIX,
+     .make = "RICOH|PENTAX RICOH",
+     .is_ifd = false},
+    {.name = "Ricoh",
+     .header = lit("Ricoh"),
+     .header_nocase = true,
+     .make_rule = MAKE_PREFIX,
+     .make = "RICOH|PENTAX RICOH",
+     .start_at = 8,
+     .names = &kRicohNames},
+    {.name = "Ricoh",
+     .header = lit("      "),
+     .make_rule = MAKE_PREFIX,
+     .make = "RICOH|PENTAX RICOH",
+     .start_at = 8,
+     .names = &kRicohNames},
+    {.name = "Ricoh",
+     .header = lit("MM\0\x2a"),
+     .make_rule = MAKE_PREFIX,
+     .make = "RICOH|PENTAX RICOH",
+     .start_at = 8,
+     .names = &kRicohNames},
+    {.name = "Ricoh",
+     .header = lit("II\x2a\0"),
+     .make_rule = MAKE_PREFIX,
+     .make = "RICOH|PENTAX RICOH",
+     .start_at = 8,
+     .names = &kRicohNames},
+    {.name = "Ricoh text", .make_rule = MAKE_PREFIX, .make = "RICOH", .is_ifd = false},
+    {.name = "Samsung binary",
+     .header = lit("STMN"),
+     .is_ifd = false,
+     .preview_at = 8,
+     .preview_length_at = 12},
+    {.name = "Samsung",
+     .pattern = pattern_of(kSamsungMm),
+     .pattern_size = 14,
+     .make_rule = MAKE_EQUAL_NOCASE,
+     .make = "SAMSUNG",
+     .start = START_SCAN,
+     .fix = FIX_VALUES,
+     .names = &kSamsungNames},
+    {.name = "Samsung",
+     .pattern = pattern_of(kSamsungIi),
+     .pattern_size = 14,
+     .make_rule = MAKE_EQUAL_NOCASE,
+     .make = "SAMSUNG",
+     .start = START_SCAN,
+     .fix = FIX_VALUES,
+     .names = &kSamsungNames},
+    {.name = "Sanyo",
+     .header = lit("SANYO"),
+     .make_rule = MAKE_PREFIX,
+     .make = "SANYO",
+     .start_at = 8,
+     .names = &kSanyoNames},
+    {.name = "Sanyo, without its identifier",
+     .make_rule = MAKE_PREFIX,
+     .make = "SANYO",
+     .is_ifd = false},
+    {.name = "Sigma",
+     .header = lit("SIGMA"),
+     .make_rule = MAKE_PREFIX,
+     .make = "SIGMA|FOVEON",
+     .start_at = 10,
+     .names = &kSigmaNames},
+    {.name = "Sigma",
+     .header = lit("FOVEON"),
+     .make_rule = MAKE_PREFIX,
+     .make = "SIGMA|FOVEON",
+     .start_at = 10,
+     .names = &kSigmaNames},
+    {.name = "Sigma, without its identifier",
+     .make_rule = MAKE_PREFIX,
+     .make = "SIGMA|FOVEON",
+     .is_ifd = false},
+    {.name = "Sony", .header = lit("SONY DSC "), .start_at = 12, .names = &kSonyNames},
+    {.name = "Sony", .header = lit("SONY CAM "), .start_at = 12, .names = &kSonyNames},
+    {.name = "Sony", .header = lit("SONY MOBILE"), .start_at = 12, .names = &kSonyNames},
+    {.name = "Sony", .header = lit("\0\0SONY PIC\0"), .start_at = 12, .names = &kSonyNames},
+    {.name = "Hasselblad", .header = lit("VHAB     \0"), .start_at = 12, .names = &kSonyNames},
+    {.name = "Sony", .header = lit("SONY PI\0"), .start_at = 12, .names = &kOlympusNames},
+    {.name = "Sony", .header = lit("PREMI\0"), .start_at = 8, .names = &kOlympusNames},
+    {.name = "Sony binary", .header = lit("SONY PIC\0"), .is_ifd = false},
+    {.name = "Sony", .make_rule = MAKE_PREFIX, .make = "SONY", .names = &kSonyNames},
+    {.name = "Sony Ericsson",
+     .header = lit("SEMC MS\0"),
+     .start_at = 20,
+     .base_at_note = true,
+     .base_at = 12},
+    {.name = "text", .text = true, .is_ifd = false},
+    {.name = "binary", .header = lit("LSI1\0"), .is_ifd = false},
+    {.name = "JPEG picture", .header = lit("\xff\xd8\xff"), .is_ifd = false},
+    {.name = "unknown", .start = START_SCAN, .fix = FIX_VALUES_LOOSE},
+};
+
+constexpr std::uint32_t kFormatSize[14] = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8, 4};
+
+char fold(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool same_text(const char* a, const char* b, std::size_t n, bool nocase) {
+  for (std::size_t i = 0; i < n; ++i) {
+    if (nocase ? fold(a[i]) != fold(b[i]) : a[i] != b[i]) return false;
+  }
+  return true;
+}
+
+// True when `make` is as `rule` and one of the '|'-separated `wanted` texts say.
+bool make_matches(const Camera& camera, std::uint8_t rule, const char* wanted) {
+  if (rule == MAKE_ANY) return true;
+  const bool nocase =
+      rule == MAKE_PREFIX_NOCASE || rule == MAKE_CONTAINS_NOCASE || rule == MAKE_EQUAL_NOCASE;
+  const auto make_length = static_cast<std::size_t>(camera.make_length);
+  for (const char* w = wanted; *w != '\0';) {
+    const char* bar = std::strchr(w, '|');
+    const std::size_t n = bar != nullptr ? static_cast<std::size_t>(bar - w) : std::strlen(w);
+    bool found = false;
+    if (rule == MAKE_CONTAINS_NOCASE) {
+      for (std::size_t i = 0; !found && i + n <= make_length; ++i) {
+        found = same_text(camera.make + i, w, n, true);
+      }
+    } else if (rule == MAKE_EQUAL || rule == MAKE_EQUAL_NOCASE) {
+      found = n == make_length && same_text(camera.make, w, n, nocase);
+    } else {
+      found = n <= make_length && same_text(camera.make, w, n, nocase);
+    }
+    if (found) return true;
+    if (bar == nullptr) break;
+    w = bar + 1;
+  }
+  return false;
+}
+
+// `value` holds the `have` bytes of the maker note that lie in the data read.
+bool bytes_at(const std::uint8_t* value, std::uint64_t have, const Bytes& b, bool nocase) {
+  return b.at + b.size <= have &&
+         same_text(reinterpret_cast<const char*>(value) + b.at, b.data, b.size, nocase);
+}
+
+bool is_text(const std::uint8_t* value, std::uint64_t count) {
+  std::uint64_t i = 0;
+  for (; i < count; ++i) {
+    const std::uint8_t c = value[i];
+    if (!(c == 0x09 || c == 0x0A || c == 0x0D || (c >= 0x20 && c <= 0x7E))) break;
+  }
+  if (i == 0) return false;
+  for (; i < count; ++i) {
+    if (value[i] != 0) return false;
+  }
+  return true;
+}
+
+bool layout_matches(const MakerLayout& layout, const std::uint8_t* value, std::uint64_t have,
+                    std::uint64_t count, const Camera& camera) {
+  if (layout.header.size != 0 && !bytes_at(value, have, layout.header, layout.header_nocase)) {
+    return false;
+  }
+  if (layout.pattern != nullptr) {
+    if (layout.pattern_size > have) return false;
+    for (std::uint8_t i = 0; i < layout.pattern_size; ++i) {
+      if (value[i] < layout.pattern[i].low || value[i] > layout.pattern[i].high) return false;
+    }
+  }
+  if (layout.text && (have < count || !is_text(value, count))) return false;
+  if (!make_matches(camera, layout.make_rule, layout.make)) return false;
+  for (std::uint8_t i = 0; i < layout.except_count; ++i) {
+    if (bytes_at(value, have, layout.except[i], false)) return false;
+  }
+  return true;
+}
+
+bool has_model(const Camera& camera, const char* text) {
+  const std::size_t n = std::strlen(text);
+  for (std::size_t i = 0; i + n <= static_cast<std::size_t>(camera.model_length); ++i) {
+    if (std::memcmp(camera.model + i, text, n) == 0) return true;
+  }
+  return false;
+}
+
+// The IFD of a maker note that has no fixed place: the first position of its first 32 bytes,
+// in steps of 2, that holds a TIFF header pointing into the maker note, or an entry count of
+// 1 to 255 (in either byte order) followed by entries of known types and sane counts. `*order`
+// comes in as the byte order to try first and leaves as the one found. Offsets are in `tiff`'s.
+bool scan_for_ifd(const TiffData& tiff, std::uint32_t note, std::uint32_t count,
+                  const Camera& camera, int* order, std::uint32_t* ifd, std::uint32_t* header) {
+  const std::uint64_t size = tiff.bytes_at(note);
+  for (std::uint32_t offset = 0; offset <= 32; offset += 2) {
+    if (offset + 14 > count) break;
+    const std::uint64_t pos = std::uint64_t{note} + offset;
+    if (!tiff.contains(pos, 2)) break;
+    const std::uint8_t* p = tiff.at(pos);
+    if (p[0] == p[1] && (p[0] == 'I' || p[0] == 'M')) {
+      *order = p[0] == 'I' ? 1 : 0;  // a byte-order mark sets the order, header or not
+      std::uint16_t magic;
+      std::uint32_t at;
+      if (read16_at(tiff, pos + 2, *order, &magic) && magic == 0x2A &&
+          read32_at(tiff, pos + 4, *order, &at) && at >= 8 &&
+          std::uint64_t{at} + offset + 14 <= count) {
+        *header = static_cast<std::uint32_t>(pos);
+        *ifd = static_cast<std::uint32_t>(pos + at);
+        return true;
+      }
+    }
+    std::uint32_t n = file16(p, *order);
+    if (n == 0) continue;
+    if ((n & 0xFF) == 0) {
+      *order ^= 1;
+      n >>= 8;
+    } else if ((n & 0xFF00) != 0) {
+      continue;
+    }
+    const std::int64_t from_end =
+        static_cast<std::int64_t>(size) - static_cast<std::int64_t>(offset + 2 + kEntrySize * n);
+    if (from_end < 4 && from_end != 2 && from_end != 0) continue;
+    bool valid = true;
+    for (std::uint32_t i = 0; valid && i < n; ++i) {
+      const std::uint8_t* entry = tiff.at(pos + 2 + kEntrySize * i);
+      const std::uint16_t format = file16(entry + 2, *order);
+      const std::uint32_t values = file32(entry + 4, *order);
+      // Zero entries pad some directories; a first entry of no type is not an IFD.
+      if (format == 0 && values == 0 && i != 0) continue;
+      if (format == 0 && i == n - 1 && has_model(camera, "EOS 40D")) continue;
+      if (format < 1 || format > 13 || (values & 0xFF000000u) != 0) {
+        valid = false;
+      } else if (n == 1) {
+        const std::uint64_t bytes = std::uint64_t{values} * kFormatSize[format];
+        if (bytes > 4 && (bytes > size || file32(entry + 8, *order) > 0x10000)) valid = false;
+      }
+    }
+    if (valid) {
+      *ifd = static_cast<std::uint32_t>(pos);
+      return true;
+    }
+  }
+  return false;
+}
+
+struct ValueBlock {
+  std::uint32_t offset;
+  std::uint64_t size;
+};
+
+// A maker note's values stand after its IFD. Where they do not by the layout's base, the maker
+// note was moved (by an editor that kept its offsets), and the base moves with it: returns by
+// how much, 0 when the values lie where they should or nothing tells.
+std::int64_t moved_by(const TiffData& data, std::uint32_t ifd, std::uint32_t length, int order,
+                      const MakerLayout& layout) {
+  constexpr unsigned kMostEntries = 512;
+  std::uint16_t n;
+  if (!read16_at(data, ifd, order, &n) || n > kMostEntries ||
+      !data.contains(entry_offset(ifd, 0), std::uint64_t{kEntrySize} * n)) {
+    return 0;
+  }
+  ValueBlock blocks[kMostEntries];
+  unsigned count = 0;
+  std::uint32_t print_im = 0;
+  bool has_print_im = false;
+  for (unsigned k = 0; k < n; ++k) {
+    TagEntry e;
+    decode_entry(&e, data.at(entry_offset(ifd, k)), order);
+    if (e.type < 1 || e.type > 13) break;
+    const std::uint64_t size = std::uint64_t{e.count} * kFormatSize[e.type];
+    if (size <= 4) continue;
+    const std::uint32_t offset = file32(data.at(entry_offset(ifd, k)) + 8, order);
+    if (e.tag == 0x0E00) {
+      print_im = offset;
+      has_print_im = true;
+    }
+    blocks[count++] = {offset, size};
+  }
+  if (count == 0) return 0;
+  // Sorted by offset, one block per offset: the longest.
+  std::sort(blocks, blocks + count, [](const ValueBlock& a, const ValueBlock& b) {
+    return a.offset < b.offset || (a.offset == b.offset && a.size > b.size);
+  });
+  unsigned unique = 0;
+  for (unsigned i = 0; i < count; ++i) {
+    if (unique == 0 || blocks[unique - 1].offset != blocks[i].offset) blocks[unique++] = blocks[i];
+  }
+  const std::int64_t ifd_end = std::int64_t{ifd} + 2 + std::int64_t{kEntrySize} * n;
+
+  if (layout.fix == FIX_CANON_FOOTER) {
+    if (length <= 8) return 0;
+    const std::uint64_t footer = std::uint64_t{ifd} + length - 8;
+    if (!data.contains(footer, 8)) return 0;
+    const std::uint8_t* f = data.at(footer);
+    const char* mark = order != 0 ? "II\x2a\0" : "MM\0\x2a";
+    if (std::memcmp(f, mark, 4) != 0) return 0;
+    const std::int64_t moved = std::int64_t{ifd} - std::int64_t{file32(f + 4, order)};
+    const std::int64_t last_end = std::int64_t{blocks[unique - 1].offset} +
+                                  static_cast<std::int64_t>(blocks[unique - 1].size);
+    // An editor that moved the values but not the footer: the values end where the footer
+    // starts, and they are to be believed.
+    const std::int64_t end_gap = std::int64_t{ifd} + length - last_end - 8;
+    if (moved == 0 || end_gap == 0 || end_gap == 1) return 0;
+    return moved;
+  }
+  if (layout.fix != FIX_VALUES && layout.fix != FIX_VALUES_LOOSE) return 0;
+
+  const std::int64_t ifd_length = 2 + std::int64_t{kEntrySize} * n;
+  const std::int64_t expected = ifd_end + layout.gaps[0];
+  std::int64_t first = blocks[0].offset;
+  for (unsigned i = 1; i < unique; ++i) {
+    const std::int64_t offset = blocks[i].offset;
+    const std::int64_t gap = offset - (std::int64_t{blocks[i - 1].offset} +
+                                       static_cast<std::int64_t>(blocks[i - 1].size));
+    // Values some cameras store before the IFD are passed over when a jump leads to one where
+    // the values should begin.
+    if (gap >= ifd_length && offset - expected <= 4 && expected - offset <= 4) {
+      first = offset;
+    }
+    if (first < 12) first = offset;  // an offset below 12 is surely not a value's
+  }
+  if (has_print_im && data.contains(print_im, 8) &&
+      std::memcmp(data.at(print_im), "PrintIM\0", 8) == 0) {
+    return 0;  // a PrintIM block where its offset says: the base is right
+  }
+  const std::int64_t gap = first - ifd_end;
+  if (layout.fix == FIX_VALUES_LOOSE && gap >= 0 && gap <= 24) return 0;
+  if (gap == 0 || gap == 4) return 0;
+  for (std::uint8_t i = 0; i < layout.gap_count; ++i) {
+    if (gap == layout.gaps[i]) return 0;
+  }
+  return layout.gaps[0] - gap;
+}
+
+}  // namespace
+
+int directory_order(const TiffData& data, std::uint64_t ifd, int parent, std::uint8_t order,
+                    std::uint64_t order_at) {
+  switch (order) {
+    case ORDER_LITTLE:
+      return 1;
+    case ORDER_BIG:
+      return 0;
+    case ORDER_PARENT:
+      return parent;
+    case ORDER_HEADER:
+      if (data.contains(order_at, 2)) {
+        const std::uint8_t* mark = data.at(order_at);
+        if (mark[0] == 'I' && mark[1] == 'I') return 1;
+        if (mark[0] == 'M' && mark[1] == 'M') return 0;
+      }
+      break;
+    default:
+      break;
+  }
+  std::uint16_t n;
+  if (!read16_at(data, ifd, parent, &n)) return parent;
+  // More entries in the high byte than in the low one: the count reads right the other way.
+  return (n & 0xFF00) != 0 && (n >> 8) > (n & 0xFF) ? !parent : parent;
+}
+
+const MakerSubdirectory* find_subdirectory(const MakerNames& names, std::uint16_t tag,
+                                           std::uint16_t type, std::uint32_t count,
+                                           const Camera& camera) {
+  const bool pointer = is_pointer_entry(type, count);
+  for (std::uint8_t i = 0; i < names.subdirectory_count; ++i) {
+    const MakerSubdirectory& sub = names.subdirectories[i];
+    if (sub.tag != tag) continue;
+    if ((sub.form == SUBDIR_POINTER && !pointer) || (sub.form == SUBDIR_HELD && pointer)) continue;
+    if (sub.model != nullptr) {
+      const std::size_t n = std::strlen(sub.model);
+      if (n > static_cast<std::size_t>(camera.model_length) ||
+          std::memcmp(camera.model, sub.model, n) != 0) {
+        continue;
+      }
+    }
+    return &sub;
+  }
+  return nullptr;
+}
+
+bool place_maker_note(const TiffData& tiff, std::uint32_t offset, std::uint32_t count,
+                      int little_endian, const Camera& camera, MakerNotePlace* place) {
+  const std::uint64_t have = std::min<std::uint64_t>(tiff.bytes_at(offset), count);
+  // The layouts look at most 45 bytes in (Kodak's "JPG" at 41), and the text rule at all.
+  if (have < std::min<std::uint32_t>(count, 48)) return false;
+  const std::uint8_t* value = tiff.at(offset);
+  const MakerLayout* layout = nullptr;
+  for (const MakerLayout& l : kLayouts) {
+    if (layout_matches(l, value, have, count, camera)) {
+      layout = &l;
+      break;
+    }
+  }
+  *place = MakerNotePlace{};
+  place->layout = layout;
+  if (layout == nullptr) return true;
+  place->name = layout->name;
+  place->names = layout->names;
+  place->layout_is_ifd = layout->is_ifd;
+  place->preview_at = layout->preview_at;
+  place->preview_length_at = layout->preview_length_at;
+  if (!layout->is_ifd) return true;
+
+  int order = little_endian;
+  std::uint32_t ifd = 0;
+  TiffData data = tiff;
+  data.rest = nullptr;
+  switch (layout->start) {
+    case START_LE32_AT: {
+      if (!tiff.contains(std::uint64_t{offset} + layout->start_at, 4)) return true;
+      const std::uint8_t* p = tiff.at(std::uint64_t{offset} + layout->start_at);
+      const std::uint32_t at =
+          p[0] | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 | std::uint32_t{p[3]} << 24;
+      if (std::uint64_t{offset} + at > UINT32_MAX) return true;
+      ifd = offset + at;
+      break;
+    }
+    case START_SCAN: {
+      order = directory_order(tiff, offset, little_endian, ORDER_DETECT, 0);
+      std::uint32_t header = 0;
+      if (!scan_for_ifd(tiff, offset, count, camera, &order, &ifd, &header)) return true;
+      if (header != 0) {  // a TIFF header of its own: offsets count from it
+        data = tiff.shifted(header);
+        ifd -= header;
+      }
+      break;
+    }
+    default:
+      if (std::uint64_t{offset} + layout->start_at > UINT32_MAX) return true;
+      ifd = offset + layout->start_at;
+      break;
+  }
+  if (layout->start != START_SCAN) {
+    order = directory_order(tiff, ifd, little_endian, layout->order,
+                            std::uint64_t{offset} + layout->order_at);
+  }
+  if (layout->base_at_note) {
+    const std::uint32_t base = offset + layout->base_at;
+    data = tiff.shifted(base);
+    ifd -= base;
+  } else if (layout->fix != FIX_NONE) {
+    // The maker note's length from its IFD on.
+    const std::int64_t from_ifd = std::int64_t{ifd} + data.origin - offset;
+    const std::uint32_t length =
+        from_ifd >= 0 && from_ifd < count ? count - static_cast<std::uint32_t>(from_ifd) : 0;
+    const std::int64_t moved = moved_by(data, ifd, length, order, *layout);
+    // A move that would put the base before the start of the file, or the IFD before the base,
+    // cannot be right.
+    if (moved != 0 && data.position + data.origin + moved >= 0 && moved <= ifd &&
+        std::int64_t{ifd} - moved <= UINT32_MAX) {
+      data = data.shifted(moved);
+      ifd = static_cast<std::uint32_t>(std::int64_t{ifd} - moved);
+      place->moved = moved;
+    }
+  }
+  place->data = data;
+  place->ifd = ifd;
+  place->little_endian = order;
+  place->is_ifd = true;
+  return true;
+}
+
+}  // namespace pelnor

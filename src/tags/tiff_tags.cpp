@@ -1,0 +1,166 @@
+// The TIFF tags by their TIFF 6.0 names, and the tags that other standards and makers add beside
+// the Exif standard's, as cameras write them into the Exif directory and TIFF-format files write
+// them into their IFDs: TIFF/EP (ISO 12234-2), DNG, Microsoft's; and the Multi-Picture Format's.
+#include "tags/tag_table.h"
+
+namespace pelnor {
+namespace {
+
+constexpr ExifTag kTiffTags[] = {
+    {0x00FE, "NewSubfileType"},
+    {0x00FF, "SubfileType"},
+    {0x0100, "ImageWidth"},
+    {0x0101, "ImageLength"},
+    {0x0102, "BitsPerSample"},
+    {0x0103, "Compression"},
+    {0x0106, "PhotometricInterpretation"},
+    {0x0107, "Threshholding"},  // TIFF 6.0 spells it so
+    {0x0108, "CellWidth"},
+    {0x0109, "CellLength"},
+    {0x010A, "FillOrder"},
+    {0x010D, "DocumentName"},
+    {0x010E, "ImageDescription"},
+    {0x010F, "Make"},
+    {0x0110, "Model"},
+    {0x0111, "StripOffsets"},
+    {0x0112, "Orientation"},
+    {0x0115, "SamplesPerPixel"},
+    {0x0116, "RowsPerStrip"},
+    {0x0117, "StripByteCounts"},
+    {0x0118, "MinSampleValue"},
+    {0x0119, "MaxSampleValue"},
+    {0x011A, "XResolution"},
+    {0x011B, "YResolution"},
+    {0x011C, "PlanarConfiguration"},
+    {0x011D, "PageName"},
+    {0x011E, "XPosition"},
+    {0x011F, "YPosition"},
+    {0x0120, "FreeOffsets"},
+    {0x0121, "FreeByteCounts"},
+    {0x0122, "GrayResponseUnit"},
+    {0x0123, "GrayResponseCurve"},
+    {0x0124, "T4Options"},
+    {0x0125, "T6Options"},
+    {0x0128, "ResolutionUnit"},
+    {0x0129, "PageNumber"},
+    {0x012D, "TransferFunction"},
+    {0x0131, "Software"},
+    {0x0132, "DateTime"},
+    {0x013B, "Artist"},
+    {0x013C, "HostComputer"},
+    {0x013D, "Predictor"},
+    {0x013E, "WhitePoint"},
+    {0x013F, "PrimaryChromaticities"},
+    {0x0140, "ColorMap"},
+    {0x0141, "HalftoneHints"},
+    {0x0142, "TileWidth"},
+    {0x0143, "TileLength"},
+    {0x0144, "TileOffsets"},
+    {0x0145, "TileByteCounts"},
+    {0x014A, "SubIFDs"},
+    {0x014C, "InkSet"},
+    {0x014D, "InkNames"},
+    {0x014E, "NumberOfInks"},
+    {0x0150, "DotRange"},
+    {0x0151, "TargetPrinter"},
+    {0x0152, "ExtraSamples"},
+    {0x0153, "SampleFormat"},
+    {0x0154, "SMinSampleValue"},
+    {0x0155, "SMaxSampleValue"},
+    {0x0156, "TransferRange"},
+    {0x015B, "JPEGTables"},
+    {0x0200, "JPEGProc"},
+    {0x0201, "JPEGInterchangeFormat"},
+    {0x0202, "JPEGInterchangeFormatLength"},
+    {0x0203, "JPEGRestartInterval"},
+    {0x0205, "JPEGLosslessPredictors"},
+    {0x0206, "JPEGPointTransforms"},
+    {0x0207, "JPEGQTables"},
+    {0x0208, "JPEGDCTables"},
+    {0x0209, "JPEGACTables"},
+    {0x0211, "YCbCrCoefficients"},
+    {0x0212, "YCbCrSubSampling"},
+    {0x0213, "YCbCrPositioning"},
+    {0x0214, "ReferenceBlackWhite"},
+    {0x02BC, "XMP"},
+    {0x8298, "Copyright"},
+    {0x83BB, "IPTC"},
+    {0x8649, "ImageResources"},
+    {0x8769, "ExifIFDPointer"},
+    {0x8773, "InterColorProfile"},
+    {0x8825, "GPSInfoIFDPointer"},
+};
+
+// TIFF/EP's tags (some of which the Exif standard took over under other numbers), DNG's best
+// known, and Microsoft's.
+constexpr ExifTag kOtherTags[] = {
+    {0x4746, "Rating"},
+    {0x4749, "RatingPercent"},
+    {0x828D, "CFARepeatPatternDim"},
+    {0x828E, "CFAPattern"},
+    {0x828F, "BatteryLevel"},
+    {0x8829, "Interlace"},
+    {0x882A, "TimeZoneOffset"},
+    {0x882B, "SelfTimerMode"},
+    {0x920B, "FlashEnergy"},
+    {0x920C, "SpatialFrequencyResponse"},
+    {0x920D, "Noise"},
+    {0x920E, "FocalPlaneXResolution"},
+    {0x920F, "FocalPlaneYResolution"},
+    {0x9210, "FocalPlaneResolutionUnit"},
+    {0x9211, "ImageNumber"},
+    {0x9212, "SecurityClassification"},
+    {0x9213, "ImageHistory"},
+    {0x9215, "ExposureIndex"},
+    {0x9216, "TIFFEPStandardID"},
+    {0x9217, "SensingMethod"},
+    {0x9C9B, "XPTitle"},
+    {0x9C9C, "XPComment"},
+    {0x9C9D, "XPAuthor"},
+    {0x9C9E, "XPKeywords"},
+    {0x9C9F, "XPSubject"},
+    {0xA480, "GDALMetadata"},
+    {0xA481, "GDALNoData"},
+    {0xC4A5, "PrintImageMatching"},
+    {0xC612, "DNGVersion"},
+    {0xC613, "DNGBackwardVersion"},
+    {0xC614, "UniqueCameraModel"},
+    {0xC634, "DNGPrivateData"},
+    {0xEA1C, "Padding"},
+    {0xEA1D, "OffsetSchema"},
+};
+
+// The Multi-Picture Format's (CIPA DC-007): its index IFD, then its attribute IFD.
+constexpr ExifTag kMpfTags[] = {
+    {0xB000, "MPFVersion", nullptr, 0, UNDEF_VERSION},
+    {0xB001, "NumberOfImages"},
+    {0xB002, "MPEntry"},
+    {0xB003, "ImageUIDList"},
+    {0xB004, "TotalFrames"},
+    {0xB101, "MPIndividualNum"},
+    {0xB201, "PanOrientation"},
+    {0xB202, "PanOverlapH"},
+    {0xB203, "PanOverlapV"},
+    {0xB204, "BaseViewpointNum"},
+    {0xB205, "ConvergenceAngle"},
+    {0xB206, "BaselineLength"},
+    {0xB207, "VerticalDivergence"},
+    {0xB208, "AxisDistanceX"},
+    {0xB209, "AxisDistanceY"},
+    {0xB20A, "AxisDistanceZ"},
+    {0xB20B, "YawAngle"},
+    {0xB20C, "PitchAngle"},
+    {0xB20D, "RollAngle"},
+};
+
+static_assert(sorted(kTiffTags) && sorted(kOtherTags) && sorted(kMpfTags));
+
+}  // namespace
+
+const TagTable kTiffStandard = tag_table(kTiffTags);
+const TagTable kOtherThenTiff = tag_table(kOtherTags, &kTiffStandard);
+const TagTable kOtherThenExif = tag_table(kOtherTags, &kExifStandard);
+const TagTable kTiffNames = tag_table(kTiffTags, &kOtherThenExif);
+const TagTable kMpfNames = tag_table(kMpfTags);
+
+}  // namespace pelnor

@@ -1,0 +1,105 @@
+// The pictures a file embeds besides its IFD1 thumbnail, as -p finds them: where each lies in the
+// file, what it is, and where it came from.
+#pragma once
+
+#include <cstdint>
+
+#include "jpeg/segments.h"
+#include "tiff/tiff_data.h"
+
+namespace pelnor {
+
+/// Where a picture was found, in the order -p reports them.
+enum PictureSource : std::uint8_t {
+  PIC_MPF = 0,         // an image of the Multi-Picture Format's index, after the first
+  PIC_MAKER_NOTE = 1,  // a preview that the maker note points to or holds
+  PIC_OTHER = 2,       // a JPEGInterchangeFormat pair outside IFD1 (the Exif directory's)
+  PIC_JFXX = 3,        // the thumbnail of a JFXX APP0 segment
+  PIC_JFIF = 4,        // the thumbnail of the JFIF APP0 segment
+  PIC_PHOTOSHOP = 5,   // Photoshop's thumbnail resource in APP13
+  PIC_FLASHPIX = 6,    // the preview of FlashPix streams in APP2
+  PIC_IFD0 = 7,        // the JPEG of IFD0 of a TIFF-format file
+  PIC_SUBIFD = 8,      // the JPEG of a SubIFD of a TIFF-format file
+};
+
+/// What a picture's bytes are.
+enum PictureForm : std::uint8_t {
+  FORM_JPEG = 0,     // a JPEG stream, written as it stands
+  FORM_RGB = 1,      // width x height pixels of red, green and blue bytes, written as a BMP
+  FORM_PALETTE = 2,  // width x height bytes indexing a 768-byte RGB palette, written as a BMP
+};
+
+/// A run of a picture's bytes in the file. A picture kept in several segments has several.
+struct Span {
+  std::uint64_t position;
+  std::uint64_t length;
+};
+
+struct Picture {
+  PictureSource source;
+  PictureForm form = FORM_JPEG;
+  /// The MPF image's number, the SubIFD's number; 0 for the others.
+  std::uint32_t number = 0;
+  /// For a maker-note preview, the layout's name ("Nikon").
+  const char* maker = nullptr;
+  /// Photoshop's thumbnail resource 0x0409, whose colours are stored blue-green-red.
+  bool bgr = false;
+  /// Pixel size, from an uncompressed picture's header (a JPEG's comes from its SOF marker).
+  std::uint32_t width = 0;
+  std::uint32_t height = 0;
+  /// The palette's file position, for FORM_PALETTE.
+  std::uint64_t palette = 0;
+  static constexpr int kMostSpans = 8;
+  Span spans[kMostSpans] = {};
+  int span_count = 0;
+  /// False when the bytes the finder had to read to place it could not all be read: the picture
+  /// is reported as one the file does not hold.
+  bool whole = true;
+
+  std::uint64_t length() const {
+    std::uint64_t n = 0;
+    for (int i = 0; i < span_count; ++i) n += spans[i].length;
+    return n;
+  }
+  /// Adds a run; false when the picture has as many as it can keep.
+  bool add_span(std::uint64_t position, std::uint64_t length);
+};
+
+/// The pictures of one file, in the order they were found.
+struct PictureList {
+  static constexpr int kMost = 32;
+  Picture items[kMost];
+  int count = 0;
+
+  /// Keeps `picture` unless the list holds one of the same bytes already (a maker note that
+  /// points to its preview and holds it too), or is full.
+  void add(const Picture& picture);
+  /// Puts the pictures in the order of their sources, keeping the order within each.
+  void sort();
+};
+
+/// The file's bytes for the finders: the head from memory, the rest read from `rest` (null: a
+/// head that holds the whole file). Reads through it never mark the file as failed.
+struct FileView {
+  const std::uint8_t* head;
+  std::uint32_t size;
+  FileBytes* rest;
+
+  /// Reads the `n` bytes at `position` into `out`; false when they are not all there.
+  bool read(std::uint64_t position, std::uint8_t* out, std::uint32_t n) const;
+};
+
+/// Finds the pictures of the JPEG segments: walks them from offset 2 up to SOS and adds the MPF
+/// images after the first, the JFXX and JFIF thumbnails, Photoshop's thumbnail (its resource may
+/// run across several APP13 segments) and the FlashPix preview (kept in streams over APP2
+/// segments). `segment` is a scratch block of kSegmentMax bytes. Returns false when a read of
+/// the walk failed.
+bool find_segment_pictures(const FileView& file, std::uint8_t* segment, PictureList* list);
+
+/// Adds the pictures of the TIFF structure: a JPEGInterchangeFormat pair of the Exif directory,
+/// and, for a TIFF-format file (`tiff_format`), the JPEG of IFD0 and of each of its SubIFDs.
+/// (The maker note's previews come from its walker: find_maker_previews.)
+void find_tiff_pictures(const TiffData& tiff, std::uint32_t ifd0, int little_endian,
+                        bool tiff_format, PictureList* list);
+
+}  // namespace pelnor
