@@ -9,14 +9,15 @@
 //   cmake --preset sanitize && cmake --build --preset sanitize && ctest --preset sanitize -R fuzz
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 #include "app/job.h"
-#include "app/options.h"
 #include "json_check.h"
 #include "memory_platform.h"
-#include "report/json_writer.h"
+#include "report/json_sink.h"
 #include "report/output.h"
+#include "report/text_sink.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   if (std::freopen("/dev/null", "w", stdout) == nullptr) std::abort();  // the dump is not needed
@@ -26,10 +27,12 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
   const unsigned fault = data[size - 1] & 0x1Fu;
-  pelnor::opt_all = (data[size - 1] >> 6) & 1;
-  pelnor::opt_search = data[size - 1] >> 7;
-  pelnor::opt_pictures = size >= 2 ? data[size - 2] & 1 : 0;
-  pelnor::opt_json = size >= 2 ? (data[size - 2] >> 1) & 1 : 0;
+  pelnor::Options options;
+  options.output = true;
+  options.all = (data[size - 1] >> 6) & 1;
+  options.search = data[size - 1] >> 7;
+  options.pictures = size >= 2 && (data[size - 2] & 1) != 0;
+  options.json = size >= 2 && ((data[size - 2] >> 1) & 1) != 0;
   pelnor::testing::MemoryPlatform platform;
   platform.files["f.jpg"].assign(data, data + size - 1);
   if (fault < 8) {
@@ -49,21 +52,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     platform.fail_truncate = true;
   }
   platform.in_order = (data[size - 1] >> 5) & 1;
-  pelnor::opt_output = 1;
   std::string document;
-  if (pelnor::opt_json != 0) {
+  std::unique_ptr<pelnor::Sink> sink;
+  if (options.json) {
     pelnor::print_to_string(&document);
-    pelnor::mute_text(true);
-    pelnor::json::begin_run();
+    sink = std::make_unique<pelnor::JsonSink>();
+  } else {
+    sink = std::make_unique<pelnor::TextSink>(false);
   }
+  sink->run_begin();
   {
-    pelnor::Session session(platform);
-    pelnor::process_file(session, "f.jpg");
+    auto session = std::make_unique<pelnor::Session>(platform, options, *sink);
+    pelnor::process_file(*session, "f.jpg");
   }
-  if (pelnor::opt_json != 0) {
-    pelnor::json::end_run();
+  sink->run_end();
+  if (options.json) {
     pelnor::print_to_string(nullptr);
-    pelnor::mute_text(false);
     if (!pelnor::fuzzing::JsonCheck(document).valid()) std::abort();
   }
   if (!platform.open.empty() || !platform.blocks.empty()) std::abort();

@@ -1,12 +1,16 @@
-// The loop over the input files and the per-file sequence.
+// The per-file job: read a file's head, find its Exif data, report its directories, thumbnail and
+// pictures to the run's sink, and write what -o and -p ask for.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
+#include "app/options.h"
 #include "io/byte_source.h"
 #include "io/platform.h"
+#include "jpeg/mpf.h"
 #include "jpeg/segments.h"
+#include "report/sink.h"
 #include "tiff/picture.h"
 #include "tiff/thumbnail.h"
 
@@ -21,65 +25,61 @@ inline constexpr int kExitStopped = 1;
 /// The help text was printed.
 inline constexpr int kExitHelp = 2;
 
-/// Bytes read and written at a time where a JPEG thumbnail runs past the head.
+/// Bytes read and written at a time where a stream is copied through the input.
 inline constexpr std::uint32_t kCopyBlock = 65536;
 
 /// What the run keeps from start to end and reuses for every file.
 struct Session {
-  explicit Session(Platform& p) : platform(p) {}
+  Session(Platform& p, const Options& o, Sink& s) : platform(p), options(o), sink(s) {}
   ~Session();
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
   Platform& platform;
+  const Options& options;
+  Sink& sink;
   /// The head of the file, and with -s the rest of its Exif segment.
   std::uint8_t buffer[kDataMax];
   std::uint8_t copy_block[kCopyBlock];
-  /// A segment other than the Exif one, read whole: the MPF segment of -a.
+  /// A segment read whole: the MPF segment, a FlashPix contents list, a picture's pixels.
   std::uint8_t segment[kSegmentMax];
   /// What a file that can only be read in order last gave.
   std::uint8_t window[kWindowSize];
+  /// The walk of the current file's JPEG segments.
+  SegmentRecord record;
+  /// Its MPF segment, read and parsed once.
+  Mpf mpf;
   ThumbInfo thumb;
-  /// The pictures -p finds in the current file.
+  /// The pictures -p finds in the current file, and the maker note's among them as its walk
+  /// found them.
   PictureList pictures;
+  PictureList maker_previews;
   std::string out_name;
   /// Set once a thumbnail could not be created or written: the run goes on and fails at its end.
   bool thumbnail_failed = false;
 };
 
-/// How the writing of an output file went.
-enum class Copy { kWhole, kWriteFailed, kInputFailed, kNotMade };
+/// What the dump of a file leaves for its pictures.
+struct FileState {
+  /// Bytes of the head read, in the session's buffer.
+  std::uint32_t head = 0;
+  /// True when the TIFF structure was found and its IFD0 offset read: `tiff` (without the file
+  /// past it) and `ifd0` describe it.
+  bool has_tiff = false;
+  TiffData tiff;
+  std::uint32_t ifd0 = 0;
+  int order = 1;
+  /// The TIFF structure is the file itself, from its first byte.
+  bool tiff_format = false;
+  /// The maker note was walked for its previews already.
+  bool maker_walked = false;
+};
 
-/// A file that cannot be opened or read: prints its one line; returns kExitStopped.
-int cannot_read(const char* name);
+/// A file that cannot be opened or read: says so; returns kExitStopped.
+int cannot_read(Session& session);
 
-/// How the current file ended, for the JSON document ("not-exif", "open-error", ...): the last
-/// one said counts; "handled" when none is.
-void file_result(const char* result);
-
-/// Prints "Createing thumbnail file[out]..." and creates `out`: its handle, or kInvalidFile
-/// after the skip line (the run's end then fails).
-FileHandle create_output(Session& session, const char* out);
-
-/// Closes an output file that `copy` says how it was filled, and prints the outcome: "done",
-/// or the write error (nothing for a bitmap not made) with the file removed when its close or
-/// cut-back failed; a read of the input that failed gives the open-error line of `name`.
-/// Returns kExitOk, or kExitStopped for a read that failed.
-int finish_output(Session& session, const char* name, const char* out, FileHandle file, Copy copy,
-                  bool cut_failed);
-
-/// Handles one named file: reads its head, dumps IFD0 and IFD1 and runs the thumbnail stage.
-/// Returns kExitOk when the run goes on with the next file, kExitStopped when the file would
-/// end it.
+/// Handles one named file: reads its head, reports IFD0 and IFD1 and runs the thumbnail stage,
+/// then with -p the pictures. Returns kExitOk when the run goes on with the next file,
+/// kExitStopped when the file would end it.
 int process_file(Session& session, const char* name);
-
-/// The thumbnail stage for a file whose IFD1 has been dumped: detection, then the report line
-/// or, with -o, the extraction. Only a JPEG thumbnail past the data read reaches into
-/// `tiff_base.rest`; a read of it that fails makes the file one that cannot be read
-/// (kExitStopped, with the open-error line in place of the report, or of the write error).
-int thumbnail_stage(Session& session, const TiffData& tiff_base, std::uint32_t ifd1,
-                    int little_endian, const char* name);
-
-/// The whole tool: options, help, the file loop. Returns the exit code of the process.
-int run(int argc, char** argv, Platform& platform);
 
 }  // namespace pelnor

@@ -1,6 +1,7 @@
 #include <cstdio>
 
 #include "app/job.h"
+#include "app/walk.h"
 #include "io/platform.h"
 #include "report/output.h"
 

@@ -2,44 +2,34 @@
 
 #include <cstdio>
 
-#include "report/json_writer.h"
 #include "report/output.h"
 
 namespace pelnor {
 
-int opt_output = 0;
-int opt_help = 0;
-int opt_search = 0;
-int opt_keep_going = 0;
-int opt_all = 0;
-int opt_name = 0;
-int opt_pictures = 0;
-int opt_recursive = 0;
-
-int parse_options(int* argc, char** argv) {
+int parse_options(int* argc, char** argv, Options* options) {
   for (int i = 1; i < *argc; ++i) {
     if (argv[i][0] != '-') continue;
     // Only the character after the dash counts: -output is -o, -help is -h.
     char c = argv[i][1];
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     if (c == '?' || c == 'H') {
-      opt_help = 1;
+      options->help = true;
     } else if (c == 'O') {
-      opt_output = 1;
+      options->output = true;
     } else if (c == 'S') {
-      opt_search = 1;
+      options->search = true;
     } else if (c == 'K') {
-      opt_keep_going = 1;
+      options->keep_going = true;
     } else if (c == 'A') {
-      opt_all = 1;
+      options->all = true;
     } else if (c == 'N') {
-      opt_name = 1;
+      options->name = true;
     } else if (c == 'P') {
-      opt_pictures = 1;
+      options->pictures = true;
     } else if (c == 'J') {
-      opt_json = 1;
+      options->json = true;
     } else if (c == 'R') {
-      opt_recursive = 1;
+      options->recursive = true;
     } else {
       std::fprintf(stderr, "No such option(%s)\n", argv[i]);
     }

@@ -2,10 +2,8 @@
 
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 
 #include "bitmap/bmp_writer.h"
-#include "report/output.h"
 
 namespace pelnor {
 namespace {
@@ -109,9 +107,7 @@ int write_strip_bmp(FileHandle file, const ThumbInfo& thumb, const std::uint8_t*
 
 int write_bmp_thumbnail(FileHandle file, const ThumbInfo& thumb, const TiffData& tiff_base,
                         Platform& platform) {
-  const bool rgb = thumb.kind == THUMB_TIFF_RGB;
-  if (!rgb && thumb.kind != THUMB_TIFF_YCBCR) return kBmpNotMade;
-  print(rgb ? "thumbnail exist [TIFF/RGB]\n" : "thumbnail exist [TIFF/YCbCr]\n");
+  if (thumb.kind != THUMB_TIFF_RGB && thumb.kind != THUMB_TIFF_YCBCR) return kBmpNotMade;
 
   // Detection accepts only strips that lie in the data; a record from anywhere else is held to
   // the same rule before a byte of it is read.

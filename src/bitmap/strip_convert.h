@@ -35,8 +35,8 @@ void convert_palette_pixels(DibImage* img, std::int32_t width, std::int32_t heig
 int write_strip_bmp(FileHandle file, const ThumbInfo& thumb, const std::uint8_t* source,
                     const std::uint8_t* palette, Platform& platform);
 
-/// Prints the kind line, converts the strip of an RGB or YCbCr thumbnail to a bitmap and writes
-/// it as a BMP file to `file`. Does not close `file`: the caller reports the outcome once the
+/// Converts the strip of an RGB or YCbCr thumbnail to a bitmap and writes it as a BMP file to
+/// `file`. Does not close `file`: the caller reports the outcome once the
 /// file is closed.
 int write_bmp_thumbnail(FileHandle file, const ThumbInfo& thumb, const TiffData& tiff_base,
                         Platform& platform);

@@ -1,55 +1,15 @@
-#include "tiff/picture.h"
+#include "jpeg/app_pictures.h"
 
 #include <algorithm>
 #include <cstring>
 
 #include "tiff/byte_order.h"
-#include "tiff/tiff_types.h"
 
 namespace pelnor {
-
-bool Picture::add_span(std::uint64_t position, std::uint64_t length) {
-  if (length == 0) return true;
-  if (span_count > 0 && spans[span_count - 1].position + spans[span_count - 1].length == position) {
-    spans[span_count - 1].length += length;  // one run goes on where the last one ended
-    return true;
-  }
-  if (span_count == kMostSpans) return false;
-  spans[span_count++] = {position, length};
-  return true;
-}
-
-void PictureList::add(const Picture& picture) {
-  if (picture.span_count == 0) return;
-  for (int i = 0; i < count; ++i) {
-    const Picture& p = items[i];
-    if (p.spans[0].position == picture.spans[0].position && p.length() == picture.length()) return;
-  }
-  if (count < kMost) items[count++] = picture;
-}
-
-void PictureList::sort() {
-  std::stable_sort(items, items + count,
-                   [](const Picture& a, const Picture& b) { return a.source < b.source; });
-}
-
-bool FileView::read(std::uint64_t position, std::uint8_t* out, std::uint32_t n) const {
-  if (position + n <= size) {
-    std::memcpy(out, head + position, n);
-    return true;
-  }
-  return rest != nullptr && rest->read(position, out, n) == n;
-}
-
 namespace {
 
 constexpr char kPhotoshop[] = "Photoshop 3.0";  // and its zero byte
 constexpr std::uint32_t kPhotoshopSize = 14;
-
-std::uint32_t big16(const std::uint8_t* p) { return std::uint32_t{p[0]} << 8 | p[1]; }
-std::uint32_t big32(const std::uint8_t* p) {
-  return std::uint32_t{p[0]} << 24 | std::uint32_t{p[1]} << 16 | std::uint32_t{p[2]} << 8 | p[3];
-}
 
 // A segment's data: where it starts in the file and how long it is.
 struct Run {
@@ -73,14 +33,14 @@ struct Stream {
   }
 
   // Reads the `n` bytes at stream offset `at`.
-  bool read(const FileView& file, std::uint64_t at, std::uint8_t* out, std::uint32_t n) const {
+  bool read(ByteSource& file, std::uint64_t at, std::uint8_t* out, std::uint32_t n) const {
     for (int i = 0; i < count && n > 0; ++i) {
       if (at >= runs[i].length) {
         at -= runs[i].length;
         continue;
       }
       const auto k = static_cast<std::uint32_t>(std::min<std::uint64_t>(n, runs[i].length - at));
-      if (!file.read(runs[i].position + at, out, k)) return false;
+      if (!file.read_whole(runs[i].position + at, out, k)) return false;
       out += k;
       n -= k;
       at = 0;
@@ -109,40 +69,10 @@ struct Stream {
   }
 };
 
-// The MPF index's images after the first: each an entry of 16 bytes (attributes, size, offset
-// from the MPF TIFF header, two dependent image numbers) in the MP Index IFD's tag 0xB002.
-void mpf_pictures(const FileView& file, const Run& mpf, std::uint8_t* segment, PictureList* list) {
-  if (!file.read(mpf.position, segment, mpf.length) || mpf.length < 12) return;
-  const std::uint64_t header = mpf.position + 4;
-  const TiffData tiff{segment + 4, mpf.length - 4, 0, nullptr, 0};
-  const int order = byte_order_from_mark(segment[4], segment[5]);
-  std::uint32_t ifd;
-  std::uint16_t n;
-  if (order < 0 || !read32_at(tiff, 4, order, &ifd) || !read16_at(tiff, ifd, order, &n)) return;
-  for (unsigned k = 0; k < n && tiff.contains(entry_offset(ifd, k), kEntrySize); ++k) {
-    TagEntry e;
-    decode_entry(&e, tiff.at(entry_offset(ifd, k)), order);
-    if (e.tag != 0xB002 || e.type != UNDEFINED || e.count < 32) continue;
-    for (std::uint32_t image = 1; image < e.count / 16; ++image) {
-      const std::uint64_t at = std::uint64_t{e.value} + 16u * image;
-      std::uint32_t size, offset;
-      if (!read32_at(tiff, at + 4, order, &size) || !read32_at(tiff, at + 8, order, &offset)) {
-        break;
-      }
-      if (offset == 0 || size == 0) continue;  // the first image, or none
-      Picture picture{PIC_MPF};
-      picture.number = image + 1;
-      picture.add_span(header + offset, size);  // may lie past the end: the file tells
-      list->add(picture);
-    }
-    return;
-  }
-}
-
 // A JFXX extension (a JPEG, or pixels after a palette or as RGB) or JFIF's own RGB thumbnail.
-void app0_picture(const FileView& file, const Run& app0, bool jfxx, PictureList* list) {
+void app0_picture(ByteSource& file, const Run& app0, bool jfxx, PictureList* list) {
   std::uint8_t h[16];
-  if (app0.length < (jfxx ? 8u : 16u) || !file.read(app0.position, h, jfxx ? 8 : 16)) return;
+  if (app0.length < (jfxx ? 8u : 16u) || !file.read_whole(app0.position, h, jfxx ? 8 : 16)) return;
   Picture picture{jfxx ? PIC_JFXX : PIC_JFIF};
   std::uint64_t pixels, bytes;
   if (jfxx && h[5] == 0x10) {
@@ -179,7 +109,7 @@ class Photoshop {
  public:
   // The resource bytes of one APP13 segment, in file order. The resource headers they complete
   // are read at once, while a file read in order still has them.
-  void segment(const FileView& file, std::uint64_t position, std::uint32_t length) {
+  void segment(ByteSource& file, std::uint64_t position, std::uint32_t length) {
     if (done_ || !stream_.add(position, length)) return;
     for (; resources_ < 4096 && at_ + 12 <= stream_.length; ++resources_) {
       std::uint8_t h[8];
@@ -238,9 +168,9 @@ class FlashPix {
   explicit FlashPix(std::uint8_t* scratch) : list_(scratch) {}
 
   // One FPXR segment, in file order.
-  void segment(const FileView& file, const Run& run) {
+  void segment(ByteSource& file, const Run& run) {
     std::uint8_t h[13];
-    if (run.length < 13 || !file.read(run.position, h, 13)) return;
+    if (run.length < 13 || !file.read_whole(run.position, h, 13)) return;
     if (h[6] == 1) {
       contents(file, run, big16(h + 7));
     } else if (h[6] == 2) {
@@ -248,7 +178,7 @@ class FlashPix {
     }
   }
 
-  void pictures(const FileView& file, PictureList* list) const {
+  void pictures(ByteSource& file, PictureList* list) const {
     for (int i = 0; i < entries_; ++i) {
       const Entry& e = entry_[i];
       if (e.kind == kNone || e.stream.length == 0) continue;
@@ -285,10 +215,10 @@ class FlashPix {
 
   // The list's names are UTF-16LE paths; only the last part counts, less an instance number or
   // class ID after it.
-  void contents(const FileView& file, const Run& run, std::uint32_t n) {
+  void contents(ByteSource& file, const Run& run, std::uint32_t n) {
     entries_ = 0;
     std::uint8_t* const list = list_;
-    if (!file.read(run.position, list, run.length)) return;
+    if (!file.read_whole(run.position, list, run.length)) return;
     std::uint32_t at = 9;
     for (std::uint32_t k = 0; k < n && entries_ < kMostEntries; ++k) {
       if (at + 5 > run.length) return;
@@ -319,7 +249,7 @@ class FlashPix {
 
   // Stream data: the first segment of a stream is taken from its 13th byte whatever its offset;
   // each later one from where it stops overlapping what came before.
-  void data(const FileView& file, const Run& run, std::uint32_t index, std::uint32_t offset) {
+  void data(ByteSource& file, const Run& run, std::uint32_t index, std::uint32_t offset) {
     if (index < static_cast<std::uint32_t>(entries_)) {
       Entry& e = entry_[index];
       std::uint32_t start = 13;
@@ -337,7 +267,7 @@ class FlashPix {
     }
     if (index == 512 && run.length > 60) {
       std::uint8_t soi[4];
-      if (fuji_.length == 0 && (run.length <= 64 || !file.read(run.position + 60, soi, 4) ||
+      if (fuji_.length == 0 && (run.length <= 64 || !file.read_whole(run.position + 60, soi, 4) ||
                                 std::memcmp(soi, "\xff\xd8\xff\xdb", 4) != 0)) {
         return;
       }
@@ -367,7 +297,7 @@ class FlashPix {
   }
 
   // Where the JPEG in a stream begins: its first FF D8 FF.
-  static std::uint64_t jpeg_start(const FileView& file, const Stream& stream, std::uint64_t from,
+  static std::uint64_t jpeg_start(ByteSource& file, const Stream& stream, std::uint64_t from,
                                   std::uint64_t length) {
     std::uint8_t block[4096];
     for (std::uint64_t at = 0; at + 3 <= length; at += sizeof block - 2) {
@@ -391,110 +321,52 @@ bool starts(const std::uint8_t* p, const char* text, std::size_t n) {
   return std::memcmp(p, text, n) == 0;
 }
 
-// A JPEGInterchangeFormat pair (0x0201, 0x0202) of the IFD at `ifd`, or the single strip of a
-// JPEG-compressed image (Compression 6 or 7).
-bool ifd_jpeg(const TiffData& tiff, std::uint32_t ifd, int little_endian, bool strip_too,
-              Picture* picture) {
-  std::uint16_t n;
-  if (!read16_at(tiff, ifd, little_endian, &n)) return false;
-  std::uint32_t start = 0, length = 0, strip = 0, strip_length = 0, compression = 0;
-  bool strips = true;
-  for (unsigned k = 0; k < n && tiff.contains(entry_offset(ifd, k), kEntrySize); ++k) {
-    TagEntry e;
-    decode_entry(&e, tiff.at(entry_offset(ifd, k)), little_endian);
-    if (e.tag == 0x0201 && (e.type == LONG || e.type == kIfdType)) start = e.value;
-    if (e.tag == 0x0202 && (e.type == LONG || e.type == SHORT)) length = e.value;
-    if (e.tag == 0x0103) compression = e.value;
-    if (e.tag == 0x0111) {
-      strip = e.value;
-      strips = strips && e.count == 1;
-    }
-    if (e.tag == 0x0117) {
-      strip_length = e.value;
-      strips = strips && e.count == 1;
-    }
+void mpf_pictures(const Mpf& mpf, PictureList* list) {
+  for (int i = 0; i < mpf.image_count; ++i) {
+    Picture picture{PIC_MPF};
+    picture.number = mpf.images[i].number;
+    picture.add_span(mpf.images[i].position, mpf.images[i].size);
+    list->add(picture);
   }
-  const std::uint64_t origin = tiff.position;
-  if (start != 0 && length != 0) {
-    picture->add_span(origin + start, length);
-    return true;
-  }
-  if (strip_too && (compression == 6 || compression == 7) && strips && strip != 0 &&
-      strip_length != 0) {
-    picture->add_span(origin + strip, strip_length);
-    return true;
-  }
-  return false;
-}
-
-bool find_pointer(const TiffData& tiff, std::uint32_t ifd, std::uint16_t tag, int little_endian,
-                  TagEntry* found) {
-  std::uint16_t n;
-  if (!read16_at(tiff, ifd, little_endian, &n)) return false;
-  for (unsigned k = 0; k < n && tiff.contains(entry_offset(ifd, k), kEntrySize); ++k) {
-    decode_entry(found, tiff.at(entry_offset(ifd, k)), little_endian);
-    if (found->tag == tag) return true;
-  }
-  return false;
 }
 
 }  // namespace
 
-bool find_segment_pictures(const FileView& file, std::uint8_t* segment, PictureList* list) {
-  if (file.size < 2 || file.head[0] != 0xFF || file.head[1] != 0xD8) return true;
+bool find_segment_pictures(const std::uint8_t* head, std::uint32_t size, SegmentRecord& record,
+                           ByteSource& file, std::uint8_t* segment, Mpf* mpf, PictureList* list) {
+  if (size < 2 || head[0] != 0xFF || head[1] != 0xD8) return true;
   // Each segment is read as the walk reaches it: a file read in order keeps no more.
-  SegmentWalk walk(file.head, file.size, file.rest, false);
-  Segment s;
-  bool mpf = false;
+  const WalkRule rule{Reach::kRead};
+  const Segment* s;
+  WalkStop why;
+  bool mpf_met = false;
   Photoshop photoshop;
   FlashPix flashpix(segment);
   int got;
-  while ((got = walk.next(&s)) == 1) {
-    if (s.length <= 2 || s.marker < 0xE0 || s.marker > 0xED) continue;
-    const Run run{s.data, s.length - 2};
+  for (std::size_t i = 0; (got = record.segment(i, rule, &s, &why)) == 1; ++i) {
+    if (s->length <= 2 || s->marker < 0xE0 || s->marker > 0xED) continue;
+    const Run run{s->data, s->length - 2};
     const std::uint8_t* p;
     const std::uint32_t want = std::min<std::uint32_t>(run.length, kPhotoshopSize);
-    if (walk.data(want, &p) != 1) continue;
-    if (s.marker == 0xE0 && want >= 5 && (starts(p, "JFIF\0", 5) || starts(p, "JFXX\0", 5))) {
+    if (record.data(i, want, rule, &p) != 1) continue;
+    if (s->marker == 0xE0 && want >= 5 && (starts(p, "JFIF\0", 5) || starts(p, "JFXX\0", 5))) {
       app0_picture(file, run, p[3] == 'X', list);
-    } else if (s.marker == 0xE2 && want >= 4 && !mpf && starts(p, "MPF\0", 4)) {
-      mpf = true;
-      mpf_pictures(file, run, segment, list);
-    } else if (s.marker == 0xE2 && want >= 5 && starts(p, "FPXR\0", 5)) {
+    } else if (s->marker == 0xE2 && want >= 4 && !mpf_met && starts(p, "MPF\0", 4)) {
+      mpf_met = true;
+      // Parsed once: a segment that -a read whole is not read again.
+      if (!mpf->loaded || mpf->segment != s->position || !mpf->whole) {
+        load_mpf(file, *s, Reach::kRead, segment, mpf);
+      }
+      mpf_pictures(*mpf, list);
+    } else if (s->marker == 0xE2 && want >= 5 && starts(p, "FPXR\0", 5)) {
       flashpix.segment(file, run);
-    } else if (s.marker == 0xED && want == kPhotoshopSize && starts(p, kPhotoshop, 14)) {
+    } else if (s->marker == 0xED && want == kPhotoshopSize && starts(p, kPhotoshop, 14)) {
       photoshop.segment(file, run.position + kPhotoshopSize, run.length - kPhotoshopSize);
     }
   }
   photoshop.pictures(list);
   flashpix.pictures(file, list);
   return got >= 0;
-}
-
-void find_tiff_pictures(const TiffData& tiff, std::uint32_t ifd0, int little_endian,
-                        bool tiff_format, PictureList* list) {
-  TagEntry pointer;
-  if (find_pointer(tiff, ifd0, 0x8769, little_endian, &pointer) && pointer.count == 1) {
-    Picture other{PIC_OTHER};
-    if (ifd_jpeg(tiff, pointer.value, little_endian, false, &other)) list->add(other);
-  }
-  if (!tiff_format) return;
-  Picture ifd{PIC_IFD0};
-  if (ifd_jpeg(tiff, ifd0, little_endian, true, &ifd)) list->add(ifd);
-  if (!find_pointer(tiff, ifd0, 0x014A, little_endian, &pointer) ||
-      (pointer.type != LONG && pointer.type != kIfdType)) {
-    return;
-  }
-  for (std::uint32_t i = 0; i < pointer.count && i < PictureList::kMost; ++i) {
-    std::uint32_t offset = pointer.value;
-    if (pointer.count > 1 &&
-        !read32_at(tiff, std::uint64_t{pointer.value} + 4u * i, little_endian, &offset)) {
-      return;
-    }
-    Picture sub{PIC_SUBIFD};
-    sub.number = i + 1;
-    if (ifd_jpeg(tiff, offset, little_endian, true, &sub)) list->add(sub);
-  }
 }
 
 }  // namespace pelnor

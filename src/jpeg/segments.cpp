@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "tiff/byte_order.h"
+
 namespace pelnor {
 namespace {
 
@@ -9,18 +11,14 @@ bool identifier_at(const std::uint8_t* head, std::uint32_t size, std::uint32_t a
   return at <= size && size - at >= 6 && std::memcmp(head + at, kExifIdentifier, 6) == 0;
 }
 
-std::uint32_t big16(const std::uint8_t* p) { return std::uint32_t{p[0]} << 8 | p[1]; }
-
 // "II" 42 or "MM" 42, and an IFD0 offset past the 8-byte header.
 bool tiff_header_at_zero(const std::uint8_t* head, std::uint32_t size) {
   if (size < 8) return false;
   std::uint32_t ifd0;
   if (std::memcmp(head, "II*\0", 4) == 0) {
-    ifd0 = head[4] | std::uint32_t{head[5]} << 8 | std::uint32_t{head[6]} << 16 |
-           std::uint32_t{head[7]} << 24;
+    ifd0 = file32(head + 4, 1);
   } else if (std::memcmp(head, "MM\0*", 4) == 0) {
-    ifd0 = std::uint32_t{head[4]} << 24 | std::uint32_t{head[5]} << 16 |
-           std::uint32_t{head[6]} << 8 | head[7];
+    ifd0 = big32(head + 4);
   } else {
     return false;
   }
@@ -32,125 +30,241 @@ bool stands_alone(std::uint8_t marker) {
   return marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8);
 }
 
+// What a view of the walk gives: its bytes, nothing for this reader (its rule keeps it from
+// them), nothing for any reader (the walk ends there), or a failed read.
+enum Viewed : int { kFailed = -1, kNotForThisReader = 0, kThere = 1, kWalkEnds = 2 };
+
 }  // namespace
 
-bool exif_at_six(const std::uint8_t* head, std::uint32_t size, ExifPlace* place) {
-  if (!identifier_at(head, size, 6)) return false;
-  // The segment that starts at offset 2: its length, in bytes 4 and 5, counts from byte 4.
-  *place = {12, 4 + big16(head + 4)};
-  return true;
+const char* marker_name(std::uint8_t marker) {
+  static constexpr const char* kApp[16] = {"APP0",  "APP1",  "APP2",  "APP3", "APP4",  "APP5",
+                                           "APP6",  "APP7",  "APP8",  "APP9", "APP10", "APP11",
+                                           "APP12", "APP13", "APP14", "APP15"};
+  static constexpr const char* kSof[16] = {"SOF0",  "SOF1",  "SOF2",  "SOF3", nullptr, "SOF5",
+                                           "SOF6",  "SOF7",  "JPG",   "SOF9", "SOF10", "SOF11",
+                                           nullptr, "SOF13", "SOF14", "SOF15"};
+  static constexpr const char* kRst[8] = {"RST0", "RST1", "RST2", "RST3",
+                                          "RST4", "RST5", "RST6", "RST7"};
+  if (marker >= 0xE0 && marker <= 0xEF) return kApp[marker - 0xE0];
+  if (marker >= 0xD0 && marker <= 0xD7) return kRst[marker - 0xD0];
+  switch (marker) {
+    case 0x01:
+      return "TEM";
+    case 0xC4:
+      return "DHT";
+    case 0xCC:
+      return "DAC";
+    case 0xD8:
+      return "SOI";
+    case 0xD9:
+      return "EOI";
+    case 0xDA:
+      return "SOS";
+    case 0xDB:
+      return "DQT";
+    case 0xDC:
+      return "DNL";
+    case 0xDD:
+      return "DRI";
+    case 0xDE:
+      return "DHP";
+    case 0xDF:
+      return "EXP";
+    case 0xFE:
+      return "COM";
+    default:
+      break;
+  }
+  if (marker >= 0xC0 && marker <= 0xCF) return kSof[marker - 0xC0];
+  return nullptr;
 }
 
-SegmentWalk::SegmentWalk(const std::uint8_t* head, std::uint32_t size, FileBytes* past_head,
-                         bool head_rule)
-    : head_(head), size_(size), past_head_(past_head), head_rule_(head_rule) {}
+void SegmentRecord::start(const std::uint8_t* head, std::uint32_t size, ByteSource* file) {
+  head_ = head;
+  size_ = size;
+  file_ = file;
+  kept_.clear();
+  window_at_ = 0;
+  window_size_ = 0;
+  reads_ = 0;
+  at_ = 2;
+  done_ = false;
+  stop_ = WALK_END;
+}
 
-// Points `*p` at the `n` bytes at `at` (n at most kWindow): 1 when they are there, 0 when the
-// file ends first or the walk may read no more, kExifReadFailed. With `head_only`, only the
-// head's bytes count.
-int SegmentWalk::view(std::uint64_t at, std::uint32_t n, bool head_only, const std::uint8_t** p) {
+// Points `*p` at the `n` bytes at `at` (n at most kWindow). With `head_only`, only the head's
+// bytes count.
+int SegmentRecord::view(std::uint64_t at, std::uint32_t n, const WalkRule& rule, bool head_only,
+                        const std::uint8_t** p, WalkStop* why) {
+  if (at + n <= size_) {
+    *p = head_ + at;
+    return kThere;
+  }
+  *why = WALK_END;
+  if (head_only) return kNotForThisReader;
+  if (at < window_at_ || at + n > window_at_ + window_size_) {
+    if (file_ == nullptr) return kWalkEnds;
+    if (rule.reach == Reach::kHead) return kNotForThisReader;
+    if (reads_ == kWalkReadsMax) {
+      *why = WALK_READS;
+      return kWalkEnds;
+    }
+    ++reads_;
+    const std::int64_t got = rule.reach == Reach::kRead ? file_->read(at, window_, kWindow)
+                                                        : file_->peek(at, window_, kWindow);
+    if (got < 0) {
+      *why = WALK_FAILED;
+      return rule.reach == Reach::kRead ? kFailed : kNotForThisReader;
+    }
+    window_at_ = at;
+    window_size_ = static_cast<std::uint32_t>(got);
+    if (n > window_size_) return kWalkEnds;
+  }
+  *p = window_ + (at - window_at_);
+  return kThere;
+}
+
+// Takes the walk one segment further: 1 when it kept one more, 0 when it stops (for every reader
+// or for this one), kExifReadFailed.
+int SegmentRecord::step(const WalkRule& rule, WalkStop* why) {
+  const auto end = [this, why](WalkStop stop) {
+    done_ = true;
+    stop_ = *why = stop;
+    return 0;
+  };
+  const auto stopped = [&end, why](int viewed) {
+    if (viewed == kFailed) return kExifReadFailed;
+    return viewed == kWalkEnds ? end(*why) : 0;
+  };
+  if (done_) {
+    *why = stop_;
+    return 0;
+  }
+  std::uint64_t at = at_;
+  // A segment that starts in the head is read from the head alone under the head rule.
+  const bool head_only = rule.head_rule && at < size_;
+  const std::uint8_t* p;
+  int viewed;
+  if ((viewed = view(at, 1, rule, head_only, &p, why)) != kThere) return stopped(viewed);
+  if (*p != 0xFF) return end(WALK_NOT_MARKER);
+  do {  // fill bytes before the marker code
+    if ((viewed = view(++at, 1, rule, head_only, &p, why)) != kThere) return stopped(viewed);
+  } while (*p == 0xFF);
+  const std::uint8_t marker = *p;
+  Segment s{at_, at - 1, marker, 0, at + 1};
+  ++at;
+  if (marker == 0x00) return end(WALK_NOT_MARKER);
+  if (marker != 0xD9 && marker != 0xDA && !stands_alone(marker)) {  // EOI, SOS stand alone too
+    if ((viewed = view(at, 2, rule, head_only, &p, why)) != kThere) return stopped(viewed);
+    const std::uint32_t length = big16(p);
+    if (length < 2) return end(WALK_SHORT_LENGTH);
+    s.length = length;
+    s.data = at + 2;
+    at += length;  // segment positions stay far below 2^64: each step is at most 64 KB
+  }
+  kept_.push_back({s, 0, {}});
+  at_ = at;
+  if (marker == 0xD9 || marker == 0xDA) end(WALK_SOS_OR_EOI);
+  return 1;
+}
+
+int SegmentRecord::segment(std::size_t i, const WalkRule& rule, const Segment** s, WalkStop* why) {
+  while (i >= kept_.size()) {
+    const int got = step(rule, why);
+    if (got != 1) return got;
+  }
+  const Segment& kept = kept_[i].segment;
+  if (rule.head_rule && kept.step < size_ && kept.header_end() > size_) {
+    *why = WALK_END;  // its marker and length are not all in the head
+    return 0;
+  }
+  *s = &kept;
+  return 1;
+}
+
+int SegmentRecord::data(std::size_t i, std::uint32_t n, const WalkRule& rule,
+                        const std::uint8_t** p) {
+  Kept& k = kept_[i];
+  const std::uint64_t at = k.segment.data;
   if (at + n <= size_) {
     *p = head_ + at;
     return 1;
   }
-  if (head_only) {
-    stop_ = WALK_END;
-    return 0;
-  }
-  if (at < window_at_ || at + n > window_at_ + window_size_) {
-    if (past_head_ == nullptr || reads_ == kWalkReadsMax) {
-      stop_ = past_head_ == nullptr ? WALK_END : WALK_READS;
-      return 0;
-    }
-    ++reads_;
-    const std::int64_t got = past_head_->read(at, window_, kWindow);
-    if (got < 0) return kExifReadFailed;
-    window_at_ = at;
-    window_size_ = static_cast<std::uint32_t>(got);
-    if (n > window_size_) {
-      stop_ = WALK_END;
-      return 0;
+  if (rule.head_rule && k.segment.step < size_) return 0;
+  if (k.cached < n && at >= window_at_ && at < window_at_ + window_size_) {
+    // The window the walk read its header from often holds its data's start too.
+    const std::uint64_t left = window_at_ + window_size_ - at;
+    const auto have = static_cast<std::uint8_t>(left < kWindow ? left : kWindow);
+    if (have > k.cached) {
+      std::memcpy(k.bytes, window_ + (at - window_at_), have);
+      k.cached = have;
     }
   }
-  *p = window_ + (at - window_at_);
+  if (k.cached < n) {
+    if (file_ == nullptr || rule.reach == Reach::kHead) return 0;
+    const std::int64_t got = rule.reach == Reach::kRead ? file_->read(at, k.bytes, kWindow)
+                                                        : file_->peek(at, k.bytes, kWindow);
+    if (got < 0) return rule.reach == Reach::kRead ? kExifReadFailed : 0;
+    k.cached = static_cast<std::uint8_t>(got);
+    if (k.cached < n) return 0;
+  }
+  *p = k.bytes;
   return 1;
 }
 
-int SegmentWalk::next(Segment* segment) {
-  if (done_) return 0;
-  done_ = true;  // until a whole segment has been stepped over
-  std::uint64_t at = at_;
-  // A segment that starts in the head is read from the head alone, as without the file.
-  head_only_ = head_rule_ && at < size_;
-  const std::uint8_t* p;
-  int got;
-  if ((got = view(at, 1, head_only_, &p)) != 1) return got;
-  if (*p != 0xFF) {
-    stop_ = WALK_NOT_MARKER;
-    return 0;
-  }
-  do {  // fill bytes before the marker code
-    if ((got = view(++at, 1, head_only_, &p)) != 1) return got;
-  } while (*p == 0xFF);
-  const std::uint8_t marker = *p;
-  current_ = {at - 1, marker, 0, at + 1};
-  ++at;
-  if (marker == 0x00) {
-    stop_ = WALK_NOT_MARKER;
-    return 0;
-  }
-  if (marker == 0xD9 || marker == 0xDA) {  // EOI, SOS
-    stop_ = WALK_SOS_OR_EOI;
-    *segment = current_;
-    return 1;
-  }
-  if (!stands_alone(marker)) {
-    if ((got = view(at, 2, head_only_, &p)) != 1) return got;
-    const std::uint32_t length = big16(p);
-    if (length < 2) {
-      stop_ = WALK_SHORT_LENGTH;
-      return 0;
-    }
-    current_.length = length;
-    current_.data = at + 2;
-    at += length;  // segment positions stay far below 2^64: each step is at most 64 KB
-  }
-  at_ = at;
-  done_ = false;
-  *segment = current_;
-  return 1;
+bool exif_at_six(const std::uint8_t* head, std::uint32_t size, ExifPlace* place) {
+  if (!identifier_at(head, size, 6)) return false;
+  // The segment that starts at offset 2: its length, in bytes 4 and 5, counts from byte 4.
+  const bool app1 = head[2] == 0xFF && head[3] == 0xE1;
+  *place = {12, 4 + big16(head + 4), app1 ? LAYOUT_OFFSET_6 : LAYOUT_SEGMENT};
+  return true;
 }
 
-int SegmentWalk::data(std::uint32_t n, const std::uint8_t** p) {
-  return view(current_.data, n, head_only_, p);
-}
-
-int find_exif(const std::uint8_t* head, std::uint32_t size, FileBytes* past_head,
+int find_exif(const std::uint8_t* head, std::uint32_t size, SegmentRecord& record,
               ExifPlace* place) {
   if (exif_at_six(head, size, place)) return kExifFound;
   if (identifier_at(head, size, 0)) {
-    *place = {6, kSegmentMax};
+    *place = {6, kSegmentMax, LAYOUT_BARE};
     return kExifFound;
   }
   if (tiff_header_at_zero(head, size)) {
-    *place = {0, kDataMax};
+    *place = {0, kDataMax, LAYOUT_TIFF};
     return kExifFound;
   }
-  SegmentWalk walk(head, size, past_head, true);
-  Segment segment;
+  const WalkRule rule{Reach::kRead, true};
+  const Segment* s;
+  WalkStop why;
   int got;
-  while ((got = walk.next(&segment)) == 1) {
-    if (segment.marker == 0xD9 || segment.marker == 0xDA) return kExifNotFound;  // EOI, SOS
-    if (segment.marker != 0xE1 || segment.length < 8) continue;
+  for (std::size_t i = 0; (got = record.segment(i, rule, &s, &why)) == 1; ++i) {
+    if (s->marker == 0xD9 || s->marker == 0xDA) return kExifNotFound;  // EOI, SOS
+    if (s->marker != 0xE1 || s->length < 8) continue;
     const std::uint8_t* p;
-    if ((got = walk.data(6, &p)) < 0) return got;
+    if ((got = record.data(i, 6, rule, &p)) < 0) return got;
     if (got == 1 && std::memcmp(p, kExifIdentifier, 6) == 0) {
-      *place = {static_cast<std::uint32_t>(segment.data + 6),
-                static_cast<std::uint32_t>(segment.data - 2 + segment.length)};
+      *place = {static_cast<std::uint32_t>(s->data + 6),
+                static_cast<std::uint32_t>(s->data - 2 + s->length), LAYOUT_SEGMENT};
       return kExifFound;
     }
   }
   return got;
+}
+
+bool jpeg_size(const std::uint8_t* start, std::uint32_t n, std::uint32_t* width,
+               std::uint32_t* height) {
+  SegmentRecord record;
+  record.start(start, n, nullptr);
+  const WalkRule rule{Reach::kHead};
+  const Segment* s;
+  WalkStop why;
+  for (std::size_t i = 0; record.segment(i, rule, &s, &why) == 1; ++i) {
+    if (!is_sof(s->marker)) continue;
+    const std::uint8_t* p;
+    if (s->length < 7 || record.data(i, 5, rule, &p) != 1) return false;
+    *height = big16(p + 1);
+    *width = big16(p + 3);
+    return true;
+  }
+  return false;
 }
 
 }  // namespace pelnor

@@ -3,537 +3,14 @@
 #include <algorithm>
 #include <cstring>
 
+#include "makernote/layouts.h"
 #include "tiff/byte_order.h"
-#include "makernote/names.h"
+#include "tiff/directory.h"
 #include "tiff/tiff_types.h"
+#include "tiff/values.h"
 
 namespace pelnor {
 namespace {
-
-// Bytes a layout looks for, `at` bytes into the maker note.
-struct Bytes {
-  const char* data;
-  std::uint8_t size;
-  std::uint8_t at;
-};
-
-template <std::size_t N>
-constexpr Bytes lit(const char (&s)[N], std::uint8_t at = 0) {
-  return {s, static_cast<std::uint8_t>(N - 1), at};
-}
-
-// One byte of a pattern: any value from `low` to `high`.
-struct ByteRange {
-  std::uint8_t low;
-  std::uint8_t high;
-};
-
-constexpr ByteRange kAny = {0x00, 0xFF};
-constexpr ByteRange is(char c) {
-  return {static_cast<std::uint8_t>(c), static_cast<std::uint8_t>(c)};
-}
-
-// How IFD0's Make must read, given as one or more texts separated by '|'.
-enum MakeRule : std::uint8_t {
-  MAKE_ANY,
-  MAKE_PREFIX,
-  MAKE_PREFIX_NOCASE,
-  MAKE_CONTAINS_NOCASE,
-  MAKE_EQUAL,
-  MAKE_EQUAL_NOCASE,
-};
-
-// Where the maker note's IFD starts.
-enum StartRule : std::uint8_t {
-  START_AT,       // `start_at` bytes into the maker note
-  START_LE32_AT,  // where the little-endian 32-bit number at `start_at` says, from the start
-  START_SCAN,     // the first thing in its first 32 bytes that reads as an IFD or a TIFF header
-};
-
-// Whether the layout's offset base is checked against where the values really lie.
-enum FixRule : std::uint8_t {
-  FIX_NONE,
-  // Canon keeps, in a TIFF header at its end, where the maker note stood when it was written.
-  FIX_CANON_FOOTER,
-  // The first value must follow the IFD by one of `gaps` bytes; when it does not, the base is
-  // moved so that it does.
-  FIX_VALUES,
-  // The same, but any gap from 0 to 24 bytes is taken as it is.
-  FIX_VALUES_LOOSE,
-};
-
-}  // namespace
-
-/// One way a maker writes its maker note.
-struct MakerLayout {
-  const char* name;
-  /// Bytes the value must begin with (at their `at`); none when `header.size` is 0.
-  Bytes header = {nullptr, 0, 0};
-  bool header_nocase = false;
-  /// Byte ranges the value must begin with, in place of a header.
-  const ByteRange* pattern = nullptr;
-  std::uint8_t pattern_size = 0;
-  /// The whole value is text: printable characters, then zero bytes.
-  bool text = false;
-  std::uint8_t make_rule = MAKE_ANY;
-  const char* make = nullptr;
-  /// Values that begin with one of these are not of this layout.
-  const Bytes* except = nullptr;
-  std::uint8_t except_count = 0;
-  /// False for a maker note that is not an IFD, or one this tool does not read.
-  bool is_ifd = true;
-  std::uint8_t start = START_AT;
-  std::uint8_t start_at = 0;
-  /// True when offsets count from `base_at` bytes into the maker note; else from the TIFF header.
-  bool base_at_note = false;
-  std::uint8_t base_at = 0;
-  std::uint8_t order = ORDER_DETECT;
-  std::uint8_t order_at = 0;
-  std::uint8_t fix = FIX_NONE;
-  std::int8_t gaps[3] = {4, 0, 0};
-  std::uint8_t gap_count = 1;
-  const MakerNames* names = &kUnnamed;
-  std::uint8_t preview_at = 0;
-  std::uint8_t preview_length_at = 0;
-};
-
-namespace {
-
-template <std::size_t N>
-constexpr const ByteRange* pattern_of(const ByteRange (&p)[N]) {
-  return p;
-}
-
-constexpr Bytes kNotQvc[] = {lit("QVC\0"), lit("DCI\0")};
-constexpr Bytes kNotAmba[] = {lit("@AMBA", 3)};
-constexpr Bytes kNotMinolta[] = {lit("MINOL"), lit("CAMER"), lit("MLY0"),
-                                 lit("KC"),    lit("+M+M"),  lit("\xd7")};
-constexpr Bytes kNotKodak3[] = {lit("MM"), lit("II"), lit("AOC")};
-constexpr Bytes kNotAoc[] = {lit("AOC\0")};
-constexpr Bytes kNotLeica[] = {lit("LEICA")};
-
-// Kodak's IFD-shaped maker notes: an entry count, then an entry of a known type.
-constexpr ByteRange kKodakIfdMm[] = {is('\0'), {0x02, 0x7F}, kAny,     kAny,
-                                     is('\0'), {0x01, 0x0C}, is('\0'), is('\0')};
-constexpr ByteRange kKodakIfdIi[] = {{0x02, 0x7F}, is('\0'), kAny, kAny,     {0x01, 0x0C},
-                                     is('\0'),     kAny,     kAny, is('\0'), is('\0')};
-constexpr ByteRange kKodakOrderMm[] = {is('M'), is('M'), is('\0'), {0x02, 0x7F}};
-constexpr ByteRange kKodakOrderIi[] = {is('I'), is('I'), {0x02, 0x7F}, is('\0')};
-// A TIFF header with two more bytes after its entry count, which no IFD reader takes.
-constexpr ByteRange kPaddedMm[] = {is('M'),  is('M'),    is('\0'), is('\x2a'), is('\0'), is('\0'),
-                                   is('\0'), is('\x08'), is('\0'), kAny,       is('\0'), is('\0')};
-constexpr ByteRange kPaddedIi[] = {is('I'),  is('I'),  is('\x2a'), is('\0'), is('\x08'), is('\0'),
-                                   is('\0'), is('\0'), kAny,       is('\0'), is('\0'),   is('\0')};
-// Samsung's IFD: its first entry is tag 1, UNDEFINED, count 4, "0100".
-constexpr ByteRange kSamsungMm[] = {is('\0'),   kAny,     is('\0'), is('\x01'), is('\0'),
-                                    is('\x07'), is('\0'), is('\0'), is('\0'),   is('\x04'),
-                                    is('0'),    is('1'),  is('0'),  is('0')};
-constexpr ByteRange kSamsungIi[] = {kAny,     is('\0'),   is('\x01'), is('\0'), is('\x07'),
-                                    is('\0'), is('\x04'), is('\0'),   is('\0'), is('\0'),
-                                    is('0'),  is('1'),    is('0'),    is('0')};
-constexpr ByteRange kLeica5[] = {is('L'), is('E'),  is('I'),      is('C'),
-                                 is('A'), is('\0'), {0x01, 0x1A}, is('\0')};
-constexpr ByteRange kThreeDigits[] = {{'0', '9'}, {'0', '9'}, {'0', '9'}};
-constexpr ByteRange kHp2[] = {is('6'), is('1'), is('0'), {0x00, 0x04}};
-
-// The layouts, tried in this order; the first that recognises a maker note reads it.
-constexpr MakerLayout kLayouts[] = {
-    {.name = "Apple",
-     .header = lit("Apple iOS\0"),
-     .start_at = 14,
-     .base_at_note = true,
-     .names = &kAppleNames},
-    {.name = "Nikon",
-     .header = lit("Nikon\0\x02"),
-     .start_at = 18,
-     .base_at_note = true,
-     .base_at = 10,
-     .order = ORDER_HEADER,
-     .order_at = 10,
-     .names = &kNikonNames},
-    {.name = "Canon",
-     .make_rule = MAKE_PREFIX,
-     .make = "Canon",
-     .fix = FIX_CANON_FOOTER,
-     .names = &kCanonNames},
-    {.name = "Casio",
-     .make_rule = MAKE_PREFIX,
-     .make = "CASIO",
-     .except = kNotQvc,
-     .except_count = 2,
-     .names = &kCasioNames},
-    {.name = "Casio QVC",
-     .header = lit("QVC\0"),
-     .start_at = 6,
-     .fix = FIX_VALUES,
-     .gaps = {4, 16, 2},
-     .gap_count = 3,
-     .names = &kCasio2Names},
-    {.name = "Concord",
-     .header = lit("DCI\0"),
-     .start_at = 6,
-     .fix = FIX_VALUES,
-     .names = &kCasio2Names},
-    {.name = "DJI debug text", .header = lit("[ae_dbg_info:"), .is_ifd = false},
-    {.name = "DJI", .make_rule = MAKE_EQUAL, .make = "DJI", .except = kNotAmba, .except_count = 1},
-    {.name = "FLIR", .make_rule = MAKE_PREFIX, .make = "FLIR Systems"},
-    {.name = "Fujifilm",
-     .header = lit("FUJIFILM"),
-     .start = START_LE32_AT,
-     .start_at = 8,
-     .base_at_note = true,
-     .order = ORDER_LITTLE,
-     .names = &kFujifilmNames},
-    {.name = "GE Fujifilm",
-     .header = lit("GENERALE"),
-     .start = START_LE32_AT,
-     .start_at = 8,
-     .base_at_note = true,
-     .order = ORDER_LITTLE,
-     .names = &kFujifilmNames},
-    {.name = "GE", .header = lit("GE\0\0"), .start_at = 18, .fix = FIX_VALUES, .gaps = {0, 0, 0}},
-    {.name = "GE", .header = lit("GENIC\0"), .start_at = 18, .fix = FIX_VALUES, .gaps = {0, 0, 0}},
-    {.name = "GE without an entry count", .header = lit("GE\x0c\0\0\0\x16\0\0\0"), .is_ifd = false},
-    {.name = "Hasselblad", .make_rule = MAKE_EQUAL, .make = "Hasselblad"},
-    {.name = "HP", .header = lit("Hewlett-Packard"), .start = START_SCAN},
-    {.name = "Vivitar", .header = lit("Vivitar"), .start = START_SCAN},
-    {.name = "HP binary", .pattern = pattern_of(kHp2), .pattern_size = 4, .is_ifd = false},
-    {.name = "HP binary", .header = lit("IIII\x04\0"), .is_ifd = false},
-    {.name = "HP binary", .header = lit("IIII\x06\0"), .is_ifd = false},
-    {.name = "ISL",
-     .header = lit("ISLMAKERNOTE000\0"),
-     .start_at = 24,
-     .base_at_note = true,
-     .base_at = 16},
-    {.name = "JVC", .header = lit("JVC "), .start_at = 4},
-    {.name = "JVC text",
-     .header = lit("VER:"),
-     .make_rule = MAKE_PREFIX,
-     .make = "JVC|Victor",
-     .is_ifd = false},
-    {.name = "Kodak binary",
-     .header = lit("KDK"),
-     .make_rule = MAKE_PREFIX,
-     .make = "EASTMAN KODAK",
-     .is_ifd = false},
-    {.name = "Kodak binary", .header = lit("Eastman Kodak", 8), .is_ifd = false},
-    {.name = "Kodak binary",
-     .header = lit("\x07", 12),
-     .make_rule = MAKE_PREFIX,
-     .make = "EASTMAN KODAK",
-     .except = kNotKodak3,
-     .except_count = 3,
-     .is_ifd = false},
-    {.name = "Kodak binary",
-     .header = lit("JPG", 41),
-     .make_rule = MAKE_PREFIX,
-     .make = "Eastman Kodak",
-     .except = kNotKodak3,
-     .except_count = 3,
-     .is_ifd = false},
-    {.name = "Kodak binary",
-     .header = lit("\0\x1a\x18\0"),
-     .make_rule = MAKE_PREFIX,
-     .make = "EASTMAN KODAK",
-     .is_ifd = false},
-    {.name = "Kodak binary",
-     .header = lit("\0\x3a\x08\0"),
-     .make_rule = MAKE_PREFIX,
-     .make = "EASTMAN KODAK",
-     .is_ifd = false},
-    {.name = "Kodak binary",
-     .header = lit("\0\x59\xf8\0"),
-     .make_rule = MAKE_PREFIX,
-     .make = "EASTMAN KODAK",
-     .is_ifd = false},
-    {.name = "Kodak binary",
-     .header = lit("\0\x14\x80\0"),
-     .make_rule = MAKE_PREFIX,
-     .make = "EASTMAN KODAK",
-     .is_ifd = false},
-    {.name = "Kodak IFD",
-     .pattern = pattern_of(kKodakIfdMm),
-     .pattern_size = 8,
-     .make_rule = MAKE_CONTAINS_NOCASE,
-     .make = "Kodak",
-     .start = START_SCAN,
-     .names = &kKodakNames},
-    {.name = "Kodak IFD",
-     .pattern = pattern_of(kKodakIfdIi),
-     .pattern_size = 10,
-     .make_rule = MAKE_CONTAINS_NOCASE,
-     .make = "Kodak",
-     .start = START_SCAN,
-     .names = &kKodakNames},
-    {.name = "Kodak padded IFD",
-     .pattern = pattern_of(kPaddedMm),
-     .pattern_size = 12,
-     .make_rule = MAKE_CONTAINS_NOCASE,
-     .make = "Kodak",
-     .is_ifd = false},
-    {.name = "Kodak TIFF",
-     .header = lit("MM\0\x2a\0\0\0\x08"),
-     .make_rule = MAKE_CONTAINS_NOCASE,
-     .make = "Kodak",
-     .start_at = 8,
-     .base_at_note = true,
-     .order = ORDER_HEADER,
-     .names = &kKodakNames},
-    {.name = "Kodak TIFF",
-     .header = lit("II\x2a\0\x08\0\0\0"),
-     .make_rule = MAKE_CONTAINS_NOCASE,
-     .make = "Kodak",
-     .start_at = 8,
-     .base_at_note = true,
-     .order = ORDER_HEADER,
-     .names = &kKodakNames},
-    {.name = "Kodak binary", .header = lit("IIII"), .is_ifd = false},
-    {.name = "Kodak IFD",
-     .pattern = pattern_of(kKodakOrderMm),
-     .pattern_size = 4,
-     .make_rule = MAKE_CONTAINS_NOCASE,
-     .make = "Kodak",
-     .start = START_SCAN,
-     .names = &kKodakNames},
-    {.name = "Kodak IFD",
-     .pattern = pattern_of(kKodakOrderIi),
-     .pattern_size = 4,
-     .make_rule = MAKE_CONTAINS_NOCASE,
-     .make = "Kodak",
-     .start = START_SCAN,
-     .names = &kKodakNames},
-    {.name = "Kodak binary",
-     .make_rule = MAKE_CONTAINS_NOCASE,
-     .make = "Kodak",
-     .except = kNotAoc,
-     .except_count = 1,
-     .is_ifd = false},
-    {.name = "Kyocera, offsets from each entry", .header = lit("KYOCERA"), .is_ifd = false},
-    {.name = "Minolta",
-     .make_rule = MAKE_PREFIX_NOCASE,
-     .make = "Konica Minolta|Minolta",
-     .except = kNotMinolta,
-     .except_count = 6,
-     .names = &kMinoltaNames},
-    {.name = "Minolta", .header = lit("MINOL\0"), .start_at = 8, .names = &kOlympusNames},
-    {.name = "Minolta", .header = lit("CAMER\0"), .start_at = 8, .names = &kOlympusNames},
-    {.name = "Minolta binary",
-     .make_rule = MAKE_PREFIX_NOCASE,
-     .make = "Konica Minolta|Minolta",
-     .is_ifd = false},
-    {.name = "Motorola", .header = lit("MOT\0"), .start_at = 8, .base_at_note = true},
-    {.name = "Nikon type 2",
-     .header = lit("Nikon\0\x01"),
-     .start_at = 8,
-     .order = ORDER_LITTLE,
-     .names = &kNikon2Names},
-    {.name = "Nikon", .make_rule = MAKE_PREFIX_NOCASE, .make = "NIKON", .names = &kNikonNames},
-    {.name = "Nintendo", .make_rule = MAKE_EQUAL, .make = "Nintendo"},
-    {.name = "Olympus", .header = lit("OLYMP\0"), .start_at = 8, .names = &kOlympusNames},
-    {.name = "Epson", .header = lit("EPSON\0"), .start_at = 8, .names = &kOlympusNames},
-    {.name = "Olympus",
-     .header = lit("OLYMPUS\0"),
-     .start_at = 12,
-     .base_at_note = true,
-     .names = &kOlympusNames},
-    {.name = "OM System",
-     .header = lit("OM SYSTEM\0"),
-     .start_at = 16,
-     .base_at_note = true,
-     .names = &kOlympusNames},
-    {.name = "Leica",
-     .make_rule = MAKE_EQUAL,
-     .make = "LEICA",
-     .start_at = 8,
-     .names = &kPanasonicNames},
-    {.name = "Leica",
-     .header = lit("LEICA\0\0\0"),
-     .make_rule = MAKE_PREFIX,
-     .make = "Leica Camera AG",
-     .start_at = 8,
-     .base_at_note = true},
-    {.name = "Leica",
-     .make_rule = MAKE_PREFIX,
-     .make = "Leica Camera AG",
-     .except = kNotLeica,
-     .except_count = 1},
-    {.name = "Leica",
-     .header = lit("LEICA0"),
-     .make_rule = MAKE_PREFIX,
-     .make = "Leica Camera AG",
-     .start_at = 8,
-     .base_at_note = true},
-    {.name = "Leica, offsets from the start of the file",
-     .header = lit("LEICA\0\x02\xff"),
-     .is_ifd = false},
-    {.name = "Leica",
-     .pattern = pattern_of(kLeica5),
-     .pattern_size = 8,
-     .start_at = 8,
-     .base_at_note = true},
-    {.name = "Leica", .header = lit("LEICA\0\x08\0"), .start_at = 8},
-    {.name = "Leica", .header = lit("LEICA\0\x09\0"), .start_at = 8},
-    {.name = "Leica",
-     .header = lit("LEICA\0\x02\0"),
-     .make_rule = MAKE_PREFIX,
-     .make = "Leica Camera AG",
-     .start_at = 8},
-    {.name = "Leica",
-     .header = lit("LEICA CAMERA AG\0"),
-     .start_at = 18,
-     .names = &kPanasonicNames},
-    {.name = "Panasonic", .header = lit("Panasonic"), .start_at = 12, .names = &kPanasonicNames},
-    {.name = "Panasonic binary",
-     .header = lit("MKE"),
-     .make_rule = MAKE_PREFIX,
-     .make = "Panasonic",
-     .is_ifd = false},
-    {.name = "Pentax",
-     .header = lit("AOC\0"),
-     .start = START_SCAN,
-     .fix = FIX_VALUES,
-     .names = &kPentaxNames},
-    {.name = "Pentax",
-     .make_rule = MAKE_PREFIX,
-     .make = "Asahi",
-     .except = kNotAoc,
-     .except_count = 1,
-     .start = START_SCAN,
-     .fix = FIX_VALUES},
-    {.name = "Pentax text",
-     .pattern = pattern_of(kThreeDigits),
-     .pattern_size = 3,
-     .make_rule = MAKE_PREFIX,
-     .make = "PENTAX",
-     .is_ifd = false},
-    {.name = "Pentax",
-     .header = lit("PENTAX \0"),
-     .start_at = 10,
-     .base_at_note = true,
-     .names = &kPentaxNames},
-    {.name = "Pentax",
-     .header = lit("S1\0\0\0\0\0\0\x0c\0\0\0"),
-     .start_at = 12,
-     .base_at_note = true},
-    {.name = "Phase One binary", .header = lit("MMMMRaw"), .is_ifd = false},
-    {.name = "Reconyx binary", .header = lit("\x01\xf1"), .is_ifd = false},
-    {.name = "Reconyx binary", .header = lit("RECONYX"), .is_ifd = false},
-    {.name = "Ricoh Pentax",
-     .header = lit("RICOH\0II"),
-     .start_at = 8,
-     .base_at_note = true,
-     .names = &kPentaxNames},
-    {.name = "Ricoh Pentax",
-     .header = lit("RICOH\0MM"),
-     .start_at = 8,
-     .base_at_note = true,
-     .names = &kPentaxNames},
-    {.name = "Ricoh padded IFD",
-     .pattern = pattern_of(kPaddedMm),
-     .pattern_size = 12,
-     .make_rule = MAKE_PREFIX,
-     .make = "RICOH|PENTAX RICOH",
-     .is_ifd = false},
-    {.name = "Ricoh padded IFD",
-     .pattern = pattern_of(kPaddedIi),
-     .pattern_size = 12,
-     .make_rule = MAKE_PREFIX,
-     .make = "RICOH|PENTAX RICOH",
-     .is_ifd = false},
-    {.name = "Ricoh",
-     .header = lit("Ricoh"),
-     .header_nocase = true,
-     .make_rule = MAKE_PREFIX,
-     .make = "RICOH|PENTAX RICOH",
-     .start_at = 8,
-     .names = &kRicohNames},
-    {.name = "Ricoh",
-     .header = lit("      "),
-     .make_rule = MAKE_PREFIX,
-     .make = "RICOH|PENTAX RICOH",
-     .start_at = 8,
-     .names = &kRicohNames},
-    {.name = "Ricoh",
-     .header = lit("MM\0\x2a"),
-     .make_rule = MAKE_PREFIX,
-     .make = "RICOH|PENTAX RICOH",
-     .start_at = 8,
-     .names = &kRicohNames},
-    {.name = "Ricoh",
-     .header = lit("II\x2a\0"),
-     .make_rule = MAKE_PREFIX,
-     .make = "RICOH|PENTAX RICOH",
-     .start_at = 8,
-     .names = &kRicohNames},
-    {.name = "Ricoh text", .make_rule = MAKE_PREFIX, .make = "RICOH", .is_ifd = false},
-    {.name = "Samsung binary",
-     .header = lit("STMN"),
-     .is_ifd = false,
-     .preview_at = 8,
-     .preview_length_at = 12},
-    {.name = "Samsung",
-     .pattern = pattern_of(kSamsungMm),
-     .pattern_size = 14,
-     .make_rule = MAKE_EQUAL_NOCASE,
-     .make = "SAMSUNG",
-     .start = START_SCAN,
-     .fix = FIX_VALUES,
-     .names = &kSamsungNames},
-    {.name = "Samsung",
-     .pattern = pattern_of(kSamsungIi),
-     .pattern_size = 14,
-     .make_rule = MAKE_EQUAL_NOCASE,
-     .make = "SAMSUNG",
-     .start = START_SCAN,
-     .fix = FIX_VALUES,
-     .names = &kSamsungNames},
-    {.name = "Sanyo",
-     .header = lit("SANYO"),
-     .make_rule = MAKE_PREFIX,
-     .make = "SANYO",
-     .start_at = 8,
-     .names = &kSanyoNames},
-    {.name = "Sanyo, without its identifier",
-     .make_rule = MAKE_PREFIX,
-     .make = "SANYO",
-     .is_ifd = false},
-    {.name = "Sigma",
-     .header = lit("SIGMA"),
-     .make_rule = MAKE_PREFIX,
-     .make = "SIGMA|FOVEON",
-     .start_at = 10,
-     .names = &kSigmaNames},
-    {.name = "Sigma",
-     .header = lit("FOVEON"),
-     .make_rule = MAKE_PREFIX,
-     .make = "SIGMA|FOVEON",
-     .start_at = 10,
-     .names = &kSigmaNames},
-    {.name = "Sigma, without its identifier",
-     .make_rule = MAKE_PREFIX,
-     .make = "SIGMA|FOVEON",
-     .is_ifd = false},
-    {.name = "Sony", .header = lit("SONY DSC "), .start_at = 12, .names = &kSonyNames},
-    {.name = "Sony", .header = lit("SONY CAM "), .start_at = 12, .names = &kSonyNames},
-    {.name = "Sony", .header = lit("SONY MOBILE"), .start_at = 12, .names = &kSonyNames},
-    {.name = "Sony", .header = lit("\0\0SONY PIC\0"), .start_at = 12, .names = &kSonyNames},
-    {.name = "Hasselblad", .header = lit("VHAB     \0"), .start_at = 12, .names = &kSonyNames},
-    {.name = "Sony", .header = lit("SONY PI\0"), .start_at = 12, .names = &kOlympusNames},
-    {.name = "Sony", .header = lit("PREMI\0"), .start_at = 8, .names = &kOlympusNames},
-    {.name = "Sony binary", .header = lit("SONY PIC\0"), .is_ifd = false},
-    {.name = "Sony", .make_rule = MAKE_PREFIX, .make = "SONY", .names = &kSonyNames},
-    {.name = "Sony Ericsson",
-     .header = lit("SEMC MS\0"),
-     .start_at = 20,
-     .base_at_note = true,
-     .base_at = 12},
-    {.name = "text", .text = true, .is_ifd = false},
-    {.name = "binary", .header = lit("LSI1\0"), .is_ifd = false},
-    {.name = "JPEG picture", .header = lit("\xff\xd8\xff"), .is_ifd = false},
-    {.name = "unknown", .start = START_SCAN, .fix = FIX_VALUES_LOOSE},
-};
-
-constexpr std::uint32_t kFormatSize[14] = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8, 4};
 
 char fold(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
@@ -571,7 +48,7 @@ bool make_matches(const Camera& camera, std::uint8_t rule, const char* wanted) {
 }
 
 // `value` holds the `have` bytes of the maker note that lie in the data read.
-bool bytes_at(const std::uint8_t* value, std::uint64_t have, const Bytes& b, bool nocase) {
+bool bytes_at(const std::uint8_t* value, std::uint64_t have, const MatchBytes& b, bool nocase) {
   return b.at + b.size <= have &&
          same_text(reinterpret_cast<const char*>(value) + b.at, b.data, b.size, nocase);
 }
@@ -662,7 +139,7 @@ bool scan_for_ifd(const TiffData& tiff, std::uint32_t note, std::uint32_t count,
       if (format < 1 || format > 13 || (values & 0xFF000000u) != 0) {
         valid = false;
       } else if (n == 1) {
-        const std::uint64_t bytes = std::uint64_t{values} * kFormatSize[format];
+        const std::uint64_t bytes = std::uint64_t{values} * value_size(format);
         if (bytes > 4 && (bytes > size || file32(entry + 8, *order) > 0x10000)) valid = false;
       }
     }
@@ -698,7 +175,7 @@ std::int64_t moved_by(const TiffData& data, std::uint32_t ifd, std::uint32_t len
     TagEntry e;
     decode_entry(&e, data.at(entry_offset(ifd, k)), order);
     if (e.type < 1 || e.type > 13) break;
-    const std::uint64_t size = std::uint64_t{e.count} * kFormatSize[e.type];
+    const std::uint64_t size = std::uint64_t{e.count} * value_size(e.type);
     if (size <= 4) continue;
     const std::uint32_t offset = file32(data.at(entry_offset(ifd, k)) + 8, order);
     if (e.tag == 0x0E00) {
@@ -765,6 +242,33 @@ std::int64_t moved_by(const TiffData& data, std::uint32_t ifd, std::uint32_t len
 
 }  // namespace
 
+namespace {
+
+// IFD0's Make or Model, as the layouts compare it: up to its zero byte, without the blanks at
+// its end.
+void camera_text(const TiffData& tiff, std::uint32_t ifd0, std::uint16_t tag, int order,
+                 const char** text, int* length) {
+  TagEntry e;
+  std::uint64_t raw;
+  if (!find_entry(tiff, ifd0, tag, order, &e, &raw) || e.type != ASCII) return;
+  const EntryText t = entry_text(tiff, raw, e);
+  int n = t.length;
+  while (n > 0 && (t.chars[n - 1] == ' ' || (t.chars[n - 1] >= '\t' && t.chars[n - 1] <= '\r'))) {
+    --n;
+  }
+  *text = t.chars;
+  *length = n;
+}
+
+}  // namespace
+
+Camera read_camera(const TiffData& tiff, std::uint32_t ifd0, int order) {
+  Camera camera;
+  camera_text(tiff, ifd0, 0x010F, order, &camera.make, &camera.make_length);    // Make
+  camera_text(tiff, ifd0, 0x0110, order, &camera.model, &camera.model_length);  // Model
+  return camera;
+}
+
 int directory_order(const TiffData& data, std::uint64_t ifd, int parent, std::uint8_t order,
                     std::uint64_t order_at) {
   switch (order) {
@@ -817,7 +321,8 @@ bool place_maker_note(const TiffData& tiff, std::uint32_t offset, std::uint32_t 
   if (have < std::min<std::uint32_t>(count, 48)) return false;
   const std::uint8_t* value = tiff.at(offset);
   const MakerLayout* layout = nullptr;
-  for (const MakerLayout& l : kLayouts) {
+  for (std::size_t i = 0; i < kLayoutCount; ++i) {
+    const MakerLayout& l = kLayouts[i];
     if (layout_matches(l, value, have, count, camera)) {
       layout = &l;
       break;
@@ -836,7 +341,7 @@ bool place_maker_note(const TiffData& tiff, std::uint32_t offset, std::uint32_t 
   int order = little_endian;
   std::uint32_t ifd = 0;
   TiffData data = tiff;
-  data.rest = nullptr;
+  data.file = nullptr;
   switch (layout->start) {
     case START_LE32_AT: {
       if (!tiff.contains(std::uint64_t{offset} + layout->start_at, 4)) return true;

@@ -1,13 +1,13 @@
-// The camera makers' own directories: how each maker's layout of the Exif MakerNote is recognised
-// and where its IFD, its offsets and its byte order are. The layouts are one table of data
-// (maker_layouts.cpp), read by place_maker_note; the names of each maker's tags are tables too
-// (maker_tags.cpp).
+// The camera makers' own directories: where a maker note's IFD, its offsets and its byte order
+// are, as the layout that recognises it says. The layouts are one table of data (layouts.cpp),
+// read by place_maker_note; each maker's names are a table too (names_<maker>.cpp).
 #pragma once
 
 #include <cstdint>
 
 #include "tags/tag_table.h"
 #include "tiff/tiff_data.h"
+#include "tiff/tiff_types.h"
 
 namespace pelnor {
 
@@ -97,6 +97,9 @@ struct Camera {
   int model_length = 0;
 };
 
+/// IFD0's Make and Model (of the IFD at `ifd0`), as the layouts compare them.
+Camera read_camera(const TiffData& tiff, std::uint32_t ifd0, int order);
+
 struct MakerLayout;
 
 /// A maker note as its layout reads it.
@@ -134,12 +137,6 @@ bool place_maker_note(const TiffData& tiff, std::uint32_t offset, std::uint32_t 
 /// `order_at` for ORDER_HEADER), where its parent is read in `parent`.
 int directory_order(const TiffData& data, std::uint64_t ifd, int parent, std::uint8_t order,
                     std::uint64_t order_at);
-
-/// True when an entry of `type` and `count` is a 32-bit offset of a directory rather than the
-/// directory's bytes.
-constexpr bool is_pointer_entry(std::uint16_t type, std::uint32_t count) {
-  return count == 1 && (type == 4 || type == 9 || type == 13);  // LONG, SLONG, IFD
-}
 
 /// The directory that an entry of `tag`, `type` and `count` of a directory named by `names`
 /// leads to, for `camera`: the first that the tag, the entry's form and the camera's model

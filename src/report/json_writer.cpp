@@ -2,77 +2,39 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdarg>
 #include <cstring>
-#include <string>
 
 #include "report/output.h"
 
 namespace pelnor {
-
-int opt_json = 0;
-
-namespace json {
 namespace {
-
-constexpr char kHexDigits[] = "0123456789abcdef";
-
-// The nesting: for each open object or array, whether nothing has been written in it yet.
-constexpr int kMostDepth = 16;
-bool empty[kMostDepth];
-int depth = 0;
-bool after_key = false;
-
-// The document around the values.
-int files = 0;
-bool file_open = false;
-const char* open_section = nullptr;
-bool directory_open = false;
-constexpr int kMostNotes = 8;
-constexpr std::size_t kNoteMax = 160;
-char notes[kMostNotes][kNoteMax];
-std::size_t note_length[kMostNotes];
-int note_count = 0;
-
-// The document is made in a block of its own, its many small pieces a copy each, not a call. The
-// block is passed to the output when it is full, at the run's end, and at each file's end unless
-// the output goes out in blocks anyway (into a file or a pipe): a terminal sees each object once
-// its file is done.
-char block[1 << 16];
-std::size_t used = 0;
-
-void flush() {
-  if (used == 0) return;
-  emit_bytes(block, used);
-  used = 0;
-}
-
-// Room for `n` more bytes (at most 4096) at block + used.
-inline char* room(std::size_t n) {
-  if (sizeof block - used < n) flush();
-  return block + used;
-}
-
-inline void put(const char* s, std::size_t n) {
-  if (n > 256) {
-    flush();
-    emit_bytes(s, n);
-    return;
-  }
-  char* out = room(n);
-  std::memcpy(out, s, n);
-  used += n;
-}
-template <std::size_t N>
-inline void put(const char (&s)[N]) {
-  put(s, N - 1);
-}
 
 // The decimal digits of 00 to 99, two by two.
 constexpr char kPairs[] =
     "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
     "8081828384858687888990919293949596979899";
+
+// The bytes a JSON string holds as they stand.
+struct Plain {
+  bool plain[256];
+  constexpr Plain() : plain() {
+    for (int c = 0x20; c < 0x80; ++c) plain[c] = c != '"' && c != '\\';
+  }
+};
+constexpr Plain kPlain;
+
+// The lower-case hexadecimal digits of 00 to ff, two by two.
+struct HexPairs {
+  char digits[512];
+  constexpr HexPairs() : digits() {
+    for (int i = 0; i < 256; ++i) {
+      digits[2 * i] = kHexDigits[i >> 4];
+      digits[2 * i + 1] = kHexDigits[i & 0xF];
+    }
+  }
+};
+constexpr HexPairs kHexPairs;
 
 // How many decimal digits `v` has.
 inline unsigned digit_count(std::uint64_t v) {
@@ -99,53 +61,37 @@ inline char* decimal(char* out, std::uint64_t v) {
   return end;
 }
 
+// The same for a 32-bit number, the most the entries' fields hold: in 32-bit arithmetic, four
+// digits at a time, without a loop.
+inline char* two_digits(char* p, std::uint32_t v) {
+  p[0] = kPairs[2 * v];
+  p[1] = kPairs[2 * v + 1];
+  return p + 2;
+}
+inline char* up_to_two_digits(char* p, std::uint32_t v) {
+  if (v >= 10) return two_digits(p, v);
+  *p = static_cast<char>('0' + v);
+  return p + 1;
+}
+inline char* four_digits(char* p, std::uint32_t v) {
+  return two_digits(two_digits(p, v / 100), v % 100);
+}
+inline char* up_to_four_digits(char* p, std::uint32_t v) {
+  if (v < 100) return up_to_two_digits(p, v);
+  return two_digits(up_to_two_digits(p, v / 100), v % 100);
+}
+inline char* decimal(char* out, std::uint32_t v) {
+  if (v < 10000) return up_to_four_digits(out, v);
+  if (v < 100000000) return four_digits(up_to_four_digits(out, v / 10000), v % 10000);
+  const std::uint32_t rest = v % 100000000;
+  return four_digits(four_digits(up_to_two_digits(out, v / 100000000), rest / 10000), rest % 10000);
+}
+inline char* decimal(char* out, std::uint16_t v) { return decimal(out, std::uint32_t{v}); }
+
 inline char* signed_decimal(char* out, std::int64_t v) {
   if (v >= 0) return decimal(out, static_cast<std::uint64_t>(v));
   *out = '-';
   return decimal(out + 1, 0 - static_cast<std::uint64_t>(v));
-}
-
-// The comma before a value at `p` (room for it made), unless the value follows its key or opens
-// its container; returns where the value goes.
-inline char* comma(char* p) {
-  if (after_key) {
-    after_key = false;
-  } else if (depth > 0) {
-    if (!empty[depth - 1]) *p++ = ',';
-    empty[depth - 1] = false;
-  }
-  return p;
-}
-
-void separate() {
-  char* const out = room(1);
-  used += static_cast<std::size_t>(comma(out) - out);
-}
-
-void open(char c) {
-  separate();
-  put(&c, 1);
-  if (depth < kMostDepth) empty[depth] = true;
-  ++depth;
-}
-
-void close(char c) {
-  put(&c, 1);
-  if (depth > 0) --depth;
-}
-
-void close_directory() {
-  if (!directory_open) return;
-  end_array();  // entries
-  if (note_count > 0) {
-    key("notes");
-    begin_array();
-    for (int i = 0; i < note_count; ++i) string(notes[i], note_length[i]);
-    end_array();
-  }
-  end_object();
-  directory_open = false;
-  note_count = 0;
 }
 
 // The length of the UTF-8 sequence at `s` (of `n` bytes), or 0 when it is not one: overlong
@@ -179,111 +125,66 @@ std::size_t sequence(const unsigned char* s, std::size_t n) {
 
 }  // namespace
 
-void begin_run() {
-  files = 0;
-  put("[\n");
+void JsonWriter::flush() {
+  if (used_ == 0) return;
+  emit_bytes(block_, used_);
+  used_ = 0;
 }
 
-void end_run() {
-  if (file_open) end_file("open-error");
-  if (files > 0) put("\n");
-  put("]\n");
-  flush();
+// Room for `n` more bytes (at most the block) at block_ + used_.
+char* JsonWriter::room(std::size_t n) {
+  if (sizeof block_ - used_ < n) flush();
+  return block_ + used_;
 }
 
-void begin_file(const char* name) {
-  if (files++ > 0) put(",\n");
-  depth = 0;
-  after_key = false;
-  begin_object();
-  file_open = true;
-  text("file", name, std::strlen(name), "file_hex");
-}
-
-void end_file(const char* result) {
-  close_section();
-  member("result", result);
-  end_object();
-  file_open = false;
-  if (!output_held()) flush();
-}
-
-bool in_file() { return file_open; }
-
-void section(const char* name) {
-  if (open_section != nullptr && std::strcmp(open_section, name) == 0) return;
-  close_section();
-  key(name);
-  begin_array();
-  open_section = name;
-}
-
-void close_section() {
-  close_directory();
-  if (open_section == nullptr) return;
-  end_array();
-  open_section = nullptr;
-}
-
-void note(const char* s, std::size_t n) {
-  if (!directory_open || note_count == kMostNotes) return;
-  if (n > kNoteMax) n = kNoteMax;
-  std::memcpy(notes[note_count], s, n);
-  note_length[note_count++] = n;
-}
-
-void block_heading(std::int64_t position, const char* format, ...) {
-  va_list args;
-  va_start(args, format);
-  if (opt_json == 0) {
-    print_v(format, args);
-    va_end(args);
+void JsonWriter::put(const char* s, std::size_t n) {
+  if (n > 256) {
+    flush();
+    emit_bytes(s, n);
     return;
   }
-  const std::string line = format_text_v(format, args);
-  va_end(args);
-  static constexpr char kEnd[] = " dumping...:\n";
-  std::size_t n = line.size();
-  if (n >= sizeof kEnd - 1 && line.compare(n - (sizeof kEnd - 1), sizeof kEnd - 1, kEnd) == 0) {
-    n -= sizeof kEnd - 1;
-  }
-  section(line.compare(0, 3, "MPF") == 0 ? "mpf" : "directories");
-  close_directory();
-  begin_object();
-  key("name");
-  string(line.data(), n);
-  key("position");
-  if (position < 0) {
-    null();
-  } else {
-    number(position);
-  }
-  key("entries");
-  begin_array();
-  directory_open = true;
+  char* out = room(n);
+  std::memcpy(out, s, n);
+  used_ += n;
 }
 
-void block_line(const char* format, ...) {
-  va_list args;
-  va_start(args, format);
-  if (opt_json == 0) {
-    print_v(format, args);
-  } else {
-    const std::string line = format_text_v(format, args);
-    std::size_t from = 0, to = line.size();
-    if (to > 0 && line[to - 1] == '\n') --to;
-    if (from < to && line[from] == '\t') ++from;
-    if (from < to && line[from] == '<' && line[to - 1] == '>') {
-      ++from;
-      --to;
-    }
-    note(line.data() + from, to - from);
-  }
-  va_end(args);
+void JsonWriter::raw(const char* s, std::size_t n) { put(s, n); }
+
+void JsonWriter::restart() {
+  depth_ = 0;
+  after_key_ = false;
 }
 
-void key(const char* name) {
-  const std::size_t n = std::strlen(name);
+// The comma before a value at `p` (room for it made), unless the value follows its key or opens
+// its container; returns where the value goes.
+char* JsonWriter::comma(char* p) {
+  if (after_key_) {
+    after_key_ = false;
+  } else if (depth_ > 0) {
+    if (!empty_[depth_ - 1]) *p++ = ',';
+    empty_[depth_ - 1] = false;
+  }
+  return p;
+}
+
+void JsonWriter::separate() {
+  char* const out = room(1);
+  used_ += static_cast<std::size_t>(comma(out) - out);
+}
+
+void JsonWriter::open(char c) {
+  separate();
+  put(&c, 1);
+  if (depth_ < kMostDepth) empty_[depth_] = true;
+  ++depth_;
+}
+
+void JsonWriter::close(char c) {
+  put(&c, 1);
+  if (depth_ > 0) --depth_;
+}
+
+void JsonWriter::key(const char* name, std::size_t n) {
   char* const out = room(n + 4);
   char* p = comma(out);
   *p++ = '"';
@@ -291,72 +192,110 @@ void key(const char* name) {
   p += n;
   *p++ = '"';
   *p++ = ':';
-  used += static_cast<std::size_t>(p - out);
-  after_key = true;
+  used_ += static_cast<std::size_t>(p - out);
+  after_key_ = true;
 }
 
-void begin_object() { open('{'); }
-void end_object() { close('}'); }
-void begin_array() { open('['); }
-void end_array() { close(']'); }
+void JsonWriter::array_member(const char* name, std::size_t n) {
+  char* const out = room(n + 5);
+  char* p = comma(out);
+  *p++ = '"';
+  std::memcpy(p, name, n);
+  p += n;
+  *p++ = '"';
+  *p++ = ':';
+  *p++ = '[';
+  used_ += static_cast<std::size_t>(p - out);
+  if (depth_ < kMostDepth) empty_[depth_] = true;
+  ++depth_;
+}
 
-void number(std::int64_t v) {
+void JsonWriter::begin_object() { open('{'); }
+void JsonWriter::end_object() { close('}'); }
+void JsonWriter::begin_array() { open('['); }
+void JsonWriter::end_array() { close(']'); }
+
+void JsonWriter::number(std::int64_t v) {
   // The comma and the digits written in place.
   char* const out = room(24);
   char* p = comma(out);
-  p = signed_decimal(p, v);
-  used += static_cast<std::size_t>(p - out);
+  // Most numbers of the document are a field's: 32-bit arithmetic for those.
+  p = v >= 0 && v <= UINT32_MAX ? decimal(p, static_cast<std::uint32_t>(v)) : signed_decimal(p, v);
+  used_ += static_cast<std::size_t>(p - out);
 }
 
-std::uint32_t unsigned_values(const std::uint8_t* bytes, std::uint32_t n, unsigned size,
-                              bool little_endian) {
-  std::uint32_t v = 0;
-  for (std::uint32_t i = 0; i < n; ++i, bytes += size) {
-    if (size == 1) {
-      v = bytes[0];
-    } else if (size == 2) {
-      v = little_endian ? std::uint32_t{bytes[0]} | std::uint32_t{bytes[1]} << 8
-                        : std::uint32_t{bytes[0]} << 8 | bytes[1];
-    } else {
-      v = little_endian ? std::uint32_t{bytes[0]} | std::uint32_t{bytes[1]} << 8 |
-                              std::uint32_t{bytes[2]} << 16 | std::uint32_t{bytes[3]} << 24
-                        : std::uint32_t{bytes[0]} << 24 | std::uint32_t{bytes[1]} << 16 |
-                              std::uint32_t{bytes[2]} << 8 | bytes[3];
-    }
-    char* const out = room(12);
-    char* p = out;
-    if (!empty[depth - 1]) *p++ = ',';
-    empty[depth - 1] = false;
-    p = decimal(p, v);
-    used += static_cast<std::size_t>(p - out);
+namespace {
+
+template <unsigned kSize>
+std::uint32_t load(const std::uint8_t* b, bool little_endian) {
+  if constexpr (kSize == 1) {
+    return b[0];
+  } else if constexpr (kSize == 2) {
+    return little_endian ? std::uint32_t{b[0]} | std::uint32_t{b[1]} << 8
+                         : std::uint32_t{b[0]} << 8 | b[1];
+  } else {
+    return little_endian ? std::uint32_t{b[0]} | std::uint32_t{b[1]} << 8 |
+                               std::uint32_t{b[2]} << 16 | std::uint32_t{b[3]} << 24
+                         : std::uint32_t{b[0]} << 24 | std::uint32_t{b[1]} << 16 |
+                               std::uint32_t{b[2]} << 8 | b[3];
   }
-  return v;
 }
 
-void unsigned_number(std::uint64_t v) {
+}  // namespace
+
+template <unsigned kSize>
+void JsonWriter::values_of(const std::uint8_t* bytes, std::uint32_t n, bool little_endian) {
+  // In pieces of 512 values, each of at most 11 bytes with its comma, made in place.
+  for (std::uint32_t i = 0; i < n;) {
+    const std::uint32_t piece = n - i < 512 ? n - i : 512;
+    char* const out = room(11 * piece);
+    char* p = out;
+    for (std::uint32_t k = 0; k < piece; ++k, bytes += kSize) {
+      if (!empty_[depth_ - 1]) *p++ = ',';
+      empty_[depth_ - 1] = false;
+      p = decimal(p, load<kSize>(bytes, little_endian));
+    }
+    used_ += static_cast<std::size_t>(p - out);
+    i += piece;
+  }
+}
+
+void JsonWriter::unsigned_values(const std::uint8_t* bytes, std::uint32_t n, unsigned size,
+                                 bool little_endian) {
+  if (size == 1) {
+    values_of<1>(bytes, n, little_endian);
+  } else if (size == 2) {
+    values_of<2>(bytes, n, little_endian);
+  } else {
+    values_of<4>(bytes, n, little_endian);
+  }
+}
+
+void JsonWriter::unsigned_number(std::uint64_t v) {
   separate();
   char digits[24];
   const auto end = std::to_chars(digits, digits + sizeof digits, v).ptr;
   put(digits, static_cast<std::size_t>(end - digits));
 }
 
-void entry_head(std::uint32_t position, std::uint16_t tag, const char* name, std::uint16_t type,
-                std::uint32_t count, std::uint32_t field, std::uint32_t value_position) {
+void JsonWriter::entry_head(std::uint32_t position, std::uint16_t tag, const char* name,
+                            std::uint16_t type, std::uint32_t count, std::uint32_t field,
+                            std::uint32_t value_position) {
   const std::size_t name_length = name != nullptr ? std::strlen(name) : 0;
   if (name_length > 64) {  // no table's name is this long; kept whole all the same
     flush();
   }
-  char* const out = name_length > 64 ? block : room(160 + name_length);
+  char* const out = name_length > 64 ? block_ : room(160 + name_length);
   char* p = out;
   const auto literal = [&p](const char* text, std::size_t n) {
     std::memcpy(p, text, n);
     p += n;
   };
-  if (depth > 0) {
-    if (!empty[depth - 1]) *p++ = ',';
-    empty[depth - 1] = false;
+  if (depth_ > 0) {
+    if (!empty_[depth_ - 1]) *p++ = ',';
+    empty_[depth_ - 1] = false;
   }
-  after_key = false;
+  after_key_ = false;
   literal("{\"position\":", 12);
   p = decimal(p, position);
   literal(",\"tag\":", 7);
@@ -376,12 +315,12 @@ void entry_head(std::uint32_t position, std::uint16_t tag, const char* name, std
   p = decimal(p, field);
   literal(",\"value_position\":", 18);
   p = decimal(p, value_position);
-  used += static_cast<std::size_t>(p - out);
-  if (depth < kMostDepth) empty[depth] = false;  // members follow with their commas
-  ++depth;
+  used_ += static_cast<std::size_t>(p - out);
+  if (depth_ < kMostDepth) empty_[depth_] = false;  // members follow with their commas
+  ++depth_;
 }
 
-void real(double v, bool single) {
+void JsonWriter::real(double v, bool single) {
   if (std::isnan(v)) {
     separate();
     put("\"NaN\"");
@@ -403,7 +342,7 @@ void real(double v, bool single) {
   put(digits, static_cast<std::size_t>(end - digits));
 }
 
-void boolean(bool v) {
+void JsonWriter::boolean(bool v) {
   separate();
   if (v) {
     put("true");
@@ -412,12 +351,13 @@ void boolean(bool v) {
   }
 }
 
-void null() {
+void JsonWriter::null() {
   separate();
   put("null");
 }
 
-bool string(const char* s, std::size_t n) {
+bool JsonWriter::string(const char* s, std::size_t n) {
+  if (n <= 1024) return short_string(s, n);
   separate();
   put("\"");
   const auto* u = reinterpret_cast<const unsigned char*>(s);
@@ -462,35 +402,76 @@ bool string(const char* s, std::size_t n) {
   return valid;
 }
 
-void text(const char* key_name, const char* s, std::size_t n, const char* hex_key) {
-  key(key_name);
-  if (!string(s, n)) {
-    key(hex_key);
-    hex(reinterpret_cast<const std::uint8_t*>(s), n);
+// A string of at most 1024 bytes, made in place: each byte takes at most six ("\u001f").
+bool JsonWriter::short_string(const char* s, std::size_t n) {
+  char* const out = room(6 * n + 3);
+  char* p = comma(out);
+  *p++ = '"';
+  const auto* u = reinterpret_cast<const unsigned char*>(s);
+  bool valid = true;
+  for (std::size_t i = 0; i < n;) {
+    const unsigned char c = u[i];
+    if (kPlain.plain[c]) {
+      *p++ = static_cast<char>(c);
+      ++i;
+      continue;
+    }
+    if (c >= 0x80) {
+      const std::size_t length = sequence(u + i, n - i);
+      if (length > 1) {
+        std::memcpy(p, u + i, length);
+        p += length;
+        i += length;
+      } else {
+        std::memcpy(p, "\xef\xbf\xbd", 3);  // U+FFFD for a byte that is not UTF-8
+        p += 3;
+        valid = false;
+        ++i;
+      }
+      continue;
+    }
+    *p++ = '\\';
+    switch (c) {
+      case '"':
+      case '\\':
+        *p++ = static_cast<char>(c);
+        break;
+      case '\n':
+        *p++ = 'n';
+        break;
+      case '\t':
+        *p++ = 't';
+        break;
+      case '\r':
+        *p++ = 'r';
+        break;
+      default:
+        *p++ = 'u';
+        *p++ = '0';
+        *p++ = '0';
+        *p++ = kHexDigits[c >> 4];
+        *p++ = kHexDigits[c & 0xF];
+    }
+    ++i;
   }
+  *p++ = '"';
+  used_ += static_cast<std::size_t>(p - out);
+  return valid;
 }
 
-void hex(const std::uint8_t* bytes, std::size_t n) {
+void JsonWriter::hex(const std::uint8_t* bytes, std::size_t n) {
   separate();
   put("\"");
   while (n > 0) {  // written in place, 1024 bytes at a time
     const std::size_t part = n < 1024 ? n : 1024;
     char* const out = room(2 * part);
-    for (std::size_t i = 0; i < part; ++i) {
-      out[2 * i] = kHexDigits[bytes[i] >> 4];
-      out[2 * i + 1] = kHexDigits[bytes[i] & 0xF];
-    }
-    used += 2 * part;
+    for (std::size_t i = 0; i < part; ++i)
+      std::memcpy(out + 2 * i, kHexPairs.digits + 2 * bytes[i], 2);
+    used_ += 2 * part;
     bytes += part;
     n -= part;
   }
   put("\"");
 }
 
-void member(const char* name, const char* value) {
-  key(name);
-  string(value, std::strlen(value));
-}
-
-}  // namespace json
 }  // namespace pelnor

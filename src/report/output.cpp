@@ -20,7 +20,6 @@ struct Block {
 char output_data[1 << 16];
 Block output{output_data, sizeof output_data, 0, nullptr};
 bool output_in_blocks = false;
-bool text_muted = false;
 
 void flush_block(Block& block) {
   if (block.used == 0) return;
@@ -32,9 +31,9 @@ void flush_block(Block& block) {
   block.used = 0;
 }
 
-class Sink {
+class Writer {
  public:
-  explicit Sink(Block& block) : block_(block) {}
+  explicit Writer(Block& block) : block_(block) {}
 
   void put(const char* s, std::size_t n) {
     // Most pieces are a few bytes: copied one by one while they fit, which costs less than a
@@ -78,7 +77,7 @@ bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
 // Writes one number with its prefix ("-" or "0x") and the blanks of its field. The tool's texts
 // give a number no precision but "." alone, which prints a 0 as no digits at all.
-inline void put_number(Sink& sink, const char* prefix, std::size_t prefix_length,
+inline void put_number(Writer& sink, const char* prefix, std::size_t prefix_length,
                        const char* digits, std::size_t digit_count, int precision,
                        std::size_t width, bool left) {
   if (precision == 0 && digit_count == 1 && digits[0] == '0') digit_count = 0;  // "%.x" of 0
@@ -101,17 +100,16 @@ char* decimal_digits(std::uint32_t v, char* end) {
 }
 
 // Lower-case hexadecimal digits of `v`, written backwards from `end`.
-char* hex_digits(std::uint32_t v, char* end) {
-  static constexpr char kDigits[] = "0123456789abcdef";
+char* hex_digits(std::uint64_t v, char* end) {
   char* p = end;
   do {
-    *--p = kDigits[v & 0xF];
+    *--p = kHexDigits[v & 0xF];
     v >>= 4;
   } while (v != 0);
   return p;
 }
 
-void format(Sink& sink, const char* format, va_list args) {
+void format(Writer& sink, const char* format, va_list args) {
   const char* p = format;
   while (*p != '\0') {
     if (*p != '%') {
@@ -197,8 +195,7 @@ void format(Sink& sink, const char* format, va_list args) {
 }  // namespace
 
 void print_v(const char* format_string, va_list args) {
-  if (text_muted) return;
-  Sink sink(output);
+  Writer sink(output);
   format(sink, format_string, args);
   if (!output_in_blocks) flush_block(output);
 }
@@ -211,8 +208,6 @@ void print(const char* format_string, ...) {
 }
 
 namespace {
-
-constexpr char kHexDigits[] = "0123456789abcdef";
 
 // The decimal digits of 00 to 99, two by two.
 constexpr char kDigitPairs[] =
@@ -331,7 +326,6 @@ std::size_t entry_line(char* line, std::uint32_t position, std::uint32_t tag, co
 void print_entry_line(std::uint32_t position, std::uint32_t tag, const char* type_name,
                       std::uint32_t type, std::uint32_t count, std::uint32_t value,
                       std::uint32_t bracket) {
-  if (text_muted) return;
   // Made in place in the block: one line is far shorter than the block.
   if (output.size - output.used < kEntryLineMax) flush_block(output);
   output.used +=
@@ -339,36 +333,74 @@ void print_entry_line(std::uint32_t position, std::uint32_t tag, const char* typ
   if (!output_in_blocks) flush_block(output);
 }
 
+void print_hex(std::uint64_t v) {
+  char digits[24];
+  char* const end = digits + sizeof digits;
+  char* p = hex_digits(v, end);
+  if (v != 0) {
+    *--p = 'x';
+    *--p = '0';
+  }
+  print_bytes(p, static_cast<std::size_t>(end - p));
+}
+
 void print_bytes(const char* text, std::size_t n) {
-  if (text_muted) return;
-  Sink sink(output);
+  Writer sink(output);
   sink.put(text, n);
   if (!output_in_blocks) flush_block(output);
 }
 
 void print_signed(std::uint32_t v) {
-  if (text_muted) return;
   if (output.size - output.used < 11) flush_block(output);
   output.used += static_cast<std::size_t>(put_signed(output.data + output.used, v) -
                                           (output.data + output.used));
   if (!output_in_blocks) flush_block(output);
 }
 
-void print_field(const char* text, int length, int width) {
-  if (text_muted) return;
+void print_labelled(const char* label, std::size_t n, std::uint32_t v) {
+  if (n > 64) {  // the tool's labels are short
+    print_bytes(label, n);
+    n = 0;
+  }
+  if (output.size - output.used < n + 12) flush_block(output);
+  char* const start = output.data + output.used;
+  std::memcpy(start, label, n);
+  char* p = put_signed(start + n, v);
+  *p++ = '\n';
+  output.used += static_cast<std::size_t>(p - start);
+  if (!output_in_blocks) flush_block(output);
+}
+
+void print_joined(const char* a, std::size_t na, const char* b, std::size_t nb, const char* c,
+                  std::size_t nc) {
+  Writer sink(output);
+  sink.put(a, na);
+  sink.put(b, nb);
+  sink.put(c, nc);
+  if (!output_in_blocks) flush_block(output);
+}
+
+void print_unsigned(std::uint32_t v) {
+  if (output.size - output.used < 11) flush_block(output);
+  output.used += static_cast<std::size_t>(put_decimal(output.data + output.used, v) -
+                                          (output.data + output.used));
+  if (!output_in_blocks) flush_block(output);
+}
+
+void print_text_line(const char* text, int length, int width) {
   const auto n = static_cast<std::size_t>(length);
   const bool left = width < 0;
   const std::size_t field = left ? 0u - static_cast<std::size_t>(static_cast<long long>(width))
                                  : static_cast<std::size_t>(width);
   const std::size_t blanks = field > n ? field - n : 0;
-  Sink sink(output);
+  Writer sink(output);
+  sink.put("\t[", 2);
   if (!left) sink.fill(' ', blanks);
   sink.put(text, n);
   if (left) sink.fill(' ', blanks);
+  sink.put("]\n", 2);
   if (!output_in_blocks) flush_block(output);
 }
-
-void mute_text(bool muted) { text_muted = muted; }
 
 void print_to_string(std::string* text) {
   flush_block(output);
@@ -380,7 +412,7 @@ void emit_bytes(const char* bytes, std::size_t n) {
     std::fwrite(bytes, 1, n, stdout);
     return;
   }
-  Sink sink(output);
+  Writer sink(output);
   sink.put(bytes, n);
   if (!output_in_blocks) flush_block(output);
 }
@@ -404,7 +436,7 @@ std::string format_text_v(const char* format_string, va_list args) {
   std::string text;
   char data[512];
   Block block{data, sizeof data, 0, &text};
-  Sink sink(block);
+  Writer sink(block);
   format(sink, format_string, args);
   flush_block(block);
   return text;
@@ -416,7 +448,7 @@ std::string format_text(const char* format_string, ...) {
   Block block{data, sizeof data, 0, &text};
   va_list args;
   va_start(args, format_string);
-  Sink sink(block);
+  Writer sink(block);
   format(sink, format_string, args);
   va_end(args);
   flush_block(block);

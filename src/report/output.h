@@ -50,17 +50,32 @@ void print_literal(const char (&text)[N]) {
 /// What print("%d", v) gives for the 32-bit pattern `v`, without reading a format.
 void print_signed(std::uint32_t v);
 
-/// What print("%*.*s", width, length, text) gives for a text of at least `length` bytes.
-void print_field(const char* text, int length, int width);
+/// What print("%s%d\n", label, v) gives, for a label of `n` bytes and the 32-bit pattern `v`.
+void print_labelled(const char* label, std::size_t n, std::uint32_t v);
+
+/// The three texts one after the other, as print("%s%s%s") gives them.
+void print_joined(const char* a, std::size_t na, const char* b, std::size_t nb, const char* c,
+                  std::size_t nc);
+
+/// What print("%u", v) gives, without reading a format.
+void print_unsigned(std::uint32_t v);
+
+/// What print("\t[%*.*s]\n", width, length, text) gives for a text of at least `length` bytes:
+/// the line of an ASCII entry.
+void print_text_line(const char* text, int length, int width);
+
+/// The digits of hexadecimal numbers, lower and upper case.
+inline constexpr char kHexDigits[] = "0123456789abcdef";
+inline constexpr char kHexDigitsUpper[] = "0123456789ABCDEF";
+
+/// What print("%#x") gives, for a number of any size (a file position past 4 GB).
+void print_hex(std::uint64_t v);
 
 /// Sends what print and emit_bytes write into `*text` instead of standard output; null sends it
 /// to standard output again. For the fuzz target, which reads the document back.
 void print_to_string(std::string* text);
 
-/// With `muted`, every function above prints nothing: the text lines go nowhere (-j).
-void mute_text(bool muted);
-
-/// Writes `n` bytes to standard output as they stand, muted or not: the JSON document's way out,
+/// Writes `n` bytes to standard output as they stand: the JSON document's way out,
 /// through the same block as the text.
 void emit_bytes(const char* bytes, std::size_t n);
 

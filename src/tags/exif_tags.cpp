@@ -1,7 +1,7 @@
-#include "tags/tag_table.h"
-
 #include <algorithm>
 #include <cstddef>
+
+#include "tags/tag_table.h"
 
 namespace pelnor {
 namespace {
@@ -280,8 +280,9 @@ const TagTable kGpsNames = tag_table(kGpsTags);
 
 const ExifTag* find_tag(const TagTable& table, std::uint16_t tag) {
   for (const TagTable* t = &table; t != nullptr; t = t->also) {
-    const ExifTag* found = std::lower_bound(
-        t->begin, t->end, tag, [](const ExifTag& e, std::uint16_t wanted) { return e.tag < wanted; });
+    const ExifTag* found =
+        std::lower_bound(t->begin, t->end, tag,
+                         [](const ExifTag& e, std::uint16_t wanted) { return e.tag < wanted; });
     if (found != t->end && found->tag == tag) return found;
   }
   return nullptr;

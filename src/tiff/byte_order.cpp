@@ -39,16 +39,4 @@ TagEntry* decode_entry(TagEntry* entry, const std::uint8_t* raw, int little_endi
   return entry;
 }
 
-bool read16_at(const TiffData& tiff, std::uint64_t offset, int little_endian, std::uint16_t* out) {
-  if (!tiff.contains(offset, 2)) return false;
-  *out = file16(tiff.at(offset), little_endian);
-  return true;
-}
-
-bool read32_at(const TiffData& tiff, std::uint64_t offset, int little_endian, std::uint32_t* out) {
-  if (!tiff.contains(offset, 4)) return false;
-  *out = file32(tiff.at(offset), little_endian);
-  return true;
-}
-
 }  // namespace pelnor

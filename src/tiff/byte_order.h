@@ -46,6 +46,12 @@ inline std::uint32_t file32(const std::uint8_t* p, int little_endian) {
   return (little_endian != 0) == kHostLittleEndian ? load32(p) : swap32(load32(p));
 }
 
+/// Big-endian numbers, the byte order of JPEG segments and of ISO boxes, whatever the file's.
+constexpr std::uint32_t big16(const std::uint8_t* p) { return std::uint32_t{p[0]} << 8 | p[1]; }
+constexpr std::uint32_t big32(const std::uint8_t* p) {
+  return std::uint32_t{p[0]} << 24 | std::uint32_t{p[1]} << 16 | std::uint32_t{p[2]} << 8 | p[3];
+}
+
 /// Byte-order flag from the mark at tiff_base: 1 for "II", 0 for "MM", -1 for anything else.
 int byte_order_from_mark(std::uint8_t first, std::uint8_t second);
 
@@ -55,8 +61,18 @@ TagEntry* decode_entry(TagEntry* entry, const std::uint8_t* raw, int little_endi
 
 /// Reads a number at a TIFF offset in the file's byte order. False, with `*out` untouched, when
 /// the number does not lie wholly inside the data read.
-bool read16_at(const TiffData& tiff, std::uint64_t offset, int little_endian, std::uint16_t* out);
-bool read32_at(const TiffData& tiff, std::uint64_t offset, int little_endian, std::uint32_t* out);
+inline bool read16_at(const TiffData& tiff, std::uint64_t offset, int little_endian,
+                      std::uint16_t* out) {
+  if (!tiff.contains(offset, 2)) return false;
+  *out = file16(tiff.at(offset), little_endian);
+  return true;
+}
+inline bool read32_at(const TiffData& tiff, std::uint64_t offset, int little_endian,
+                      std::uint32_t* out) {
+  if (!tiff.contains(offset, 4)) return false;
+  *out = file32(tiff.at(offset), little_endian);
+  return true;
+}
 
 /// Offset of entry k of the IFD at `ifd`.
 constexpr std::uint64_t entry_offset(std::uint32_t ifd, std::uint64_t k) {

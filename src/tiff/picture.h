@@ -1,11 +1,8 @@
-// The pictures a file embeds besides its IFD1 thumbnail, as -p finds them: where each lies in the
-// file, what it is, and where it came from.
+// The pictures a file embeds besides its IFD1 thumbnail, as the finders of -p report them: where
+// each lies in the file, what it is, and where it came from.
 #pragma once
 
 #include <cstdint>
-
-#include "jpeg/segments.h"
-#include "tiff/tiff_data.h"
 
 namespace pelnor {
 
@@ -77,29 +74,5 @@ struct PictureList {
   /// Puts the pictures in the order of their sources, keeping the order within each.
   void sort();
 };
-
-/// The file's bytes for the finders: the head from memory, the rest read from `rest` (null: a
-/// head that holds the whole file). Reads through it never mark the file as failed.
-struct FileView {
-  const std::uint8_t* head;
-  std::uint32_t size;
-  FileBytes* rest;
-
-  /// Reads the `n` bytes at `position` into `out`; false when they are not all there.
-  bool read(std::uint64_t position, std::uint8_t* out, std::uint32_t n) const;
-};
-
-/// Finds the pictures of the JPEG segments: walks them from offset 2 up to SOS and adds the MPF
-/// images after the first, the JFXX and JFIF thumbnails, Photoshop's thumbnail (its resource may
-/// run across several APP13 segments) and the FlashPix preview (kept in streams over APP2
-/// segments). `segment` is a scratch block of kSegmentMax bytes. Returns false when a read of
-/// the walk failed.
-bool find_segment_pictures(const FileView& file, std::uint8_t* segment, PictureList* list);
-
-/// Adds the pictures of the TIFF structure: a JPEGInterchangeFormat pair of the Exif directory,
-/// and, for a TIFF-format file (`tiff_format`), the JPEG of IFD0 and of each of its SubIFDs.
-/// (The maker note's previews come from its walker: find_maker_previews.)
-void find_tiff_pictures(const TiffData& tiff, std::uint32_t ifd0, int little_endian,
-                        bool tiff_format, PictureList* list);
 
 }  // namespace pelnor

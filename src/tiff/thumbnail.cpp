@@ -1,8 +1,9 @@
+#include "tiff/thumbnail.h"
+
 #include <cmath>
 #include <cstdint>
 
 #include "tiff/byte_order.h"
-#include "tiff/thumbnail.h"
 #include "tiff/tiff_types.h"
 
 namespace pelnor {

@@ -4,24 +4,9 @@
 #include <cstdint>
 #include <cstring>
 
+#include "io/byte_source.h"
+
 namespace pelnor {
-
-/// The part of the file past the data read, read on demand. Only a JPEG thumbnail reaches into
-/// it, for its signature and its bytes; the dump and every other decision use the data read.
-class FileRest {
- public:
-  /// True when the file holds all `length` bytes at TIFF offset `offset`.
-  virtual bool holds(std::uint64_t offset, std::uint64_t length) = 0;
-
-  /// Reads the `size` bytes at TIFF offset `offset` into `out`; false unless all were read.
-  virtual bool read(std::uint64_t offset, std::uint8_t* out, std::uint32_t size) = 0;
-
-  /// True once a read failed, rather than found the file ending.
-  virtual bool failed() const = 0;
-
- protected:
-  ~FileRest() = default;
-};
 
 /// The data read from the current file, and where its offsets count from. `base` is the TIFF
 /// header, which lies at file byte `position` (12 where the Exif segment comes first in the
@@ -34,8 +19,10 @@ struct TiffData {
   const std::uint8_t* base = nullptr;
   std::uint32_t size = 0;
   std::uint32_t position = 12;
-  /// The rest of the file, when there can be one (the read filled the whole buffer).
-  FileRest* rest = nullptr;
+  /// The file, for what lies past the data read, when there can be more of it (the read filled
+  /// all it was to read); null otherwise. Only a JPEG thumbnail reaches into it, for its
+  /// signature and its bytes; the dump and every other decision use the data read.
+  ByteSource* file = nullptr;
   /// Where offset 0 lies, in bytes from the TIFF header.
   std::int64_t origin = 0;
 
@@ -69,7 +56,7 @@ struct TiffData {
   /// The same data with offsets counting from `shift` bytes past where these count from.
   TiffData shifted(std::int64_t shift) const {
     TiffData moved = *this;
-    moved.rest = nullptr;  // only the thumbnail reads the file past the data read
+    moved.file = nullptr;  // only the thumbnail reads the file past the data read
     moved.origin += shift;
     return moved;
   }
@@ -81,7 +68,12 @@ struct TiffData {
       std::memcpy(out, at(offset), count);
       return true;
     }
-    return rest != nullptr && rest->read(offset, out, count);
+    return file != nullptr && file->read_whole(position + offset, out, count);
+  }
+
+  /// False when the file is known to end before the `length` bytes at `offset` do.
+  bool file_reaches(std::uint64_t offset, std::uint64_t length) const {
+    return file != nullptr && file->reaches(position + offset + length);
   }
 };
 

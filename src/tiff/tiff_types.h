@@ -38,4 +38,22 @@ struct TagEntry {
 /// Size of one raw IFD entry in the file.
 inline constexpr std::uint32_t kEntrySize = 12;
 
+/// Bytes one value of `type` takes: 1, 2, 4 or 8; 0 for a type whose values cannot be read
+/// (0, and 14 and above).
+constexpr std::uint32_t value_size(std::uint32_t type) {
+  constexpr std::uint8_t kSizes[14] = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8, 4};
+  return type < 14 ? kSizes[type] : 0;
+}
+
+/// True for the types a 32-bit offset of a directory is stored as: LONG, SLONG and IFD.
+constexpr bool is_pointer_type(std::uint16_t type) {
+  return type == LONG || type == SLONG || type == kIfdType;
+}
+
+/// True when an entry of `type` and `count` is one 32-bit offset of a directory rather than the
+/// directory's bytes.
+constexpr bool is_pointer_entry(std::uint16_t type, std::uint32_t count) {
+  return count == 1 && is_pointer_type(type);
+}
+
 }  // namespace pelnor

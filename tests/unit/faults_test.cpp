@@ -8,8 +8,8 @@
 #include <iterator>
 
 #include "app/job.h"
-#include "app/options.h"
 #include "memory_platform.h"
+#include "report/text_sink.h"
 
 namespace pelnor {
 namespace {
@@ -96,9 +96,12 @@ const Fault kFaults[] = {
 
 // Runs the tool with -o over `name` and returns what it printed; a file that cannot be read
 // ends the run, and any other thumbnail that is not done fails it at its end.
-std::string extract(MemoryPlatform& platform, const char* name) {
-  opt_output = 1;
-  Session session(platform);
+std::string extract(MemoryPlatform& platform, const char* name, bool search = false) {
+  Options options;
+  options.output = true;
+  options.search = search;
+  TextSink sink(false);
+  Session session(platform, options, sink);
   ::testing::internal::CaptureStdout();
   const int status = process_file(session, name);
   std::string out = ::testing::internal::GetCapturedStdout();
@@ -152,7 +155,6 @@ TEST(Faults, SearchReadsPastTheHead) {
       {"search-past-head/in/apps-80k-mm.jpg", "search-past-head/out/apps-80k-mm.jpg.thumb.jpg"},
       {"tiff-files/in/past-64k-mm.tif", "tiff-files/out/past-64k-mm.tif.thumb.jpg"},
   };
-  opt_search = 1;
   for (const auto& [input, thumb] : kInputs) {
     for (const bool in_order : {false, true}) {
       int reads = 0;
@@ -162,7 +164,7 @@ TEST(Faults, SearchReadsPastTheHead) {
         platform.files["t.jpg"] = case_file(input);
         platform.fail_read = fail_read;
         platform.in_order = in_order;
-        const std::string out = extract(platform, "t.jpg");
+        const std::string out = extract(platform, "t.jpg", true);
         if (fail_read < 0) {
           EXPECT_EQ(platform.files.at(kThumb), case_file(thumb));
           reads = platform.reads;
@@ -176,7 +178,6 @@ TEST(Faults, SearchReadsPastTheHead) {
       }
     }
   }
-  opt_search = 0;
 }
 
 }  // namespace

@@ -1,13 +1,13 @@
 // The formatter must give exactly what the C library's printf gives for the text fields of the
 // tool, every width and precision an entry can give; std::snprintf is the oracle. The numbers,
 // extremes included, are held by the golden dumps.
-#include "report/output.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdarg>
 #include <cstdio>
 #include <string>
+
+#include "report/output.h"
 
 namespace pelnor {
 namespace {
@@ -53,7 +53,8 @@ TEST(Print, FieldsAndTextsWiderThanTheBlock) {
 // The generic line is written without a format; it must be what the format gives, for the
 // extremes of every field.
 TEST(Print, GenericLineAsItsFormat) {
-  const unsigned numbers[] = {0, 1, 9, 10, 0xF, 0x10, 0x7FFFFFFF, 0x80000000u, 0xFFFFFFFFu, 0x1234ABCD};
+  const unsigned numbers[] = {0,    1,          9,           10,          0xF,
+                              0x10, 0x7FFFFFFF, 0x80000000u, 0xFFFFFFFFu, 0x1234ABCD};
   const char* names[] = {"UNDEFINED", "SRATIONAL", "ASCII"};
   for (unsigned a : numbers) {
     for (unsigned b : numbers) {

@@ -1,15 +1,13 @@
 // The walk of -r on the in-memory platform: the order of a directory's entries, the names it
 // leaves out, and a directory that cannot be read, which counts as a file that fails.
+#include "app/walk.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <iterator>
 
-#include "app/job.h"
-#include "app/options.h"
 #include "memory_platform.h"
-#include "report/json_writer.h"
-#include "report/output.h"
 
 namespace pelnor {
 namespace {
@@ -23,8 +21,6 @@ struct Walked {
 };
 
 Walked walk(MemoryPlatform& platform, std::vector<std::string> args) {
-  opt_output = opt_help = opt_search = opt_keep_going = opt_all = opt_name = opt_pictures = 0;
-  opt_recursive = opt_json = 0;
   std::vector<char*> argv;
   std::string program = "pelnor";
   argv.push_back(program.data());
@@ -32,7 +28,6 @@ Walked walk(MemoryPlatform& platform, std::vector<std::string> args) {
   argv.push_back(nullptr);
   ::testing::internal::CaptureStdout();
   const int status = run(static_cast<int>(argv.size()) - 1, argv.data(), platform);
-  mute_text(false);
   return {status, ::testing::internal::GetCapturedStdout()};
 }
 

@@ -1,0 +1,352 @@
+#include "report/json_sink.h"
+
+#include <cstring>
+
+#include "report/names.h"
+#include "tiff/picture.h"
+#include "tiff/thumbnail.h"
+#include "tiff/values.h"
+
+namespace pelnor {
+namespace {
+
+// The document's shape. A file's object holds, in the order the facts come: "file", the array
+// "segments" and the member "segments_stop", the arrays "mpf" and "directories" (each opened
+// by its first item and closed by the next member), the objects "tiff" and "thumbnail", the
+// array "pictures", and "result". The arrays by Section:
+constexpr const char* kSectionKeys[] = {"segments", "mpf", "directories", "pictures"};
+
+// Which array a directory's object goes in.
+constexpr bool in_mpf(DirectoryKind kind) {
+  return kind == DIR_MPF_INDEX || kind == DIR_MPF_ATTRIBUTES;
+}
+
+constexpr const char* kResults[] = {"handled", "open-error", "not-exif", "unknown-byte-order",
+                                    "no-ifd1"};
+constexpr const char* kLayouts[] = {"offset-6", "segment", "bare", "tiff"};
+constexpr const char* kOutputs[] = {"written", "write-error", "cannot-create", "not-made",
+                                    "read-error"};
+constexpr const char* kSources[] = {"MPF",       "maker note", "OtherImage", "JFXX",  "JFIF",
+                                    "Photoshop", "FlashPix",   "IFD0",       "SubIFD"};
+constexpr const char* kPictureFaults[] = {nullptr, "not-held", "not-jpeg"};
+
+const char* thumbnail_kind(std::int32_t kind) {
+  switch (kind) {
+    case THUMB_JPEG:
+      return "JPEG";
+    case THUMB_TIFF_RGB:
+      return "RGB";
+    case THUMB_TIFF_YCBCR:
+      return "YCbCr";
+    default:
+      return "none";
+  }
+}
+
+}  // namespace
+
+void JsonSink::run_begin() {
+  files_ = 0;
+  writer_.raw("[\n", 2);
+}
+
+void JsonSink::run_end() {
+  if (file_open_) {
+    result_ = RESULT_OPEN_ERROR;
+    file_end();
+  }
+  if (files_ > 0) writer_.raw("\n", 1);
+  writer_.raw("]\n", 2);
+  writer_.flush();
+}
+
+void JsonSink::file_begin(const char* name) {
+  if (files_++ > 0) writer_.raw(",\n", 2);
+  writer_.restart();
+  writer_.begin_object();
+  file_open_ = true;
+  result_ = RESULT_HANDLED;
+  writer_.text("file", name, std::strlen(name), "file_hex");
+}
+
+void JsonSink::file_end() {
+  close_section();
+  writer_.member("result", kResults[result_]);
+  writer_.end_object();
+  file_open_ = false;
+  // A terminal sees each object once its file is done; into a file or a pipe the document goes
+  // out in blocks.
+  if (!output_held()) writer_.flush();
+}
+
+void JsonSink::open_section(Section section) {
+  if (section_ == section) return;
+  close_section();
+  writer_.array_member(kSectionKeys[section], std::strlen(kSectionKeys[section]));
+  section_ = section;
+}
+
+void JsonSink::close_section() {
+  directory_end();
+  if (section_ == NONE) return;
+  writer_.end_array();
+  section_ = NONE;
+}
+
+void JsonSink::map_begin(MapKind) { open_section(SEGMENTS); }
+
+void JsonSink::map_element(const MapElement& s) {
+  writer_.begin_object();
+  writer_.member("position", static_cast<std::int64_t>(s.position));
+  writer_.member("marker", s.marker);
+  writer_.key("name");
+  if (s.name != nullptr) {
+    writer_.string(s.name, std::strlen(s.name));
+  } else {
+    writer_.null();
+  }
+  if (s.length != 0) writer_.member("length", s.length);
+  if (s.past_end) {
+    writer_.flag("past_end");  // the file ends inside it
+  } else {
+    if (s.identifier != nullptr) {
+      writer_.key("identifier");
+      writer_.string(s.identifier, s.identifier_length);
+    }
+    if (s.sized) {
+      writer_.member("width", s.width);
+      writer_.member("height", s.height);
+    }
+  }
+  writer_.end_object();
+}
+
+void JsonSink::map_end(MapStop stop) {
+  close_section();
+  if (const char* text = map_stop_text(stop)) writer_.member("segments_stop", text);
+}
+
+void JsonSink::tiff(const TiffLocation& location) {
+  close_section();
+  writer_.key("tiff");
+  writer_.begin_object();
+  writer_.member("position", std::int64_t{location.position});
+  writer_.member("layout", kLayouts[location.layout]);
+  writer_.key("byte_order");
+  if (location.byte_order < 0) {
+    writer_.null();
+  } else {
+    writer_.string(location.byte_order != 0 ? "II" : "MM", 2);
+  }
+  writer_.end_object();
+}
+
+void JsonSink::directory_begin(const Directory& directory) {
+  open_section(in_mpf(directory.kind) ? MPF : DIRECTORIES);
+  directory_end();
+  char name[kDirectoryNameMax];
+  const std::size_t n = directory_name(directory, name);
+  writer_.begin_object();
+  writer_.key("name");
+  writer_.string(name, n);
+  writer_.key("position");
+  if (directory.position < 0) {
+    writer_.null();
+  } else {
+    writer_.number(directory.position);
+  }
+  writer_.array_member("entries");
+  directory_open_ = true;
+}
+
+void JsonSink::note(const Note& note) {
+  if (!directory_open_ || note_count_ == kMostNotes) return;
+  std::string& text = notes_[note_count_++];
+  text = note_text(note);
+  if (text.size() > kNoteMax) text.resize(kNoteMax);
+}
+
+void JsonSink::directory_end() {
+  if (!directory_open_) return;
+  writer_.end_array();  // entries
+  if (note_count_ > 0) {
+    writer_.array_member("notes");
+    for (int i = 0; i < note_count_; ++i) writer_.string(notes_[i].data(), notes_[i].size());
+    writer_.end_array();
+  }
+  writer_.end_object();
+  directory_open_ = false;
+  note_count_ = 0;
+}
+
+// "more" when the entry has more values than the document lists, "cut" when the data read
+// ends before them.
+void JsonSink::rest(std::uint32_t count, std::uint32_t listed, bool cut) {
+  if (cut) {
+    writer_.flag("cut");
+  } else if (count > listed) {
+    writer_.member("more", std::int64_t{count} - listed);
+  }
+}
+
+void JsonSink::numbers(ValueView& value) {
+  const TagEntry& e = value.entry();
+  const std::uint32_t listed =
+      e.count < JsonWriter::kMostValues ? e.count : JsonWriter::kMostValues;
+  std::uint32_t j = 0;
+  writer_.array_member("values");
+  const std::uint32_t size = value_size(e.type);
+  const std::uint64_t at = value.at();
+  const bool plain = e.type == SHORT || e.type == LONG || e.type == BYTE || e.type == UNDEFINED;
+  if (plain && listed != 0 && value.data().contains(at, std::uint64_t{listed} * size)) {
+    // All inside: read in place.
+    writer_.unsigned_values(value.data().at(at), listed, size, value.order() != 0);
+    j = listed;
+  }
+  for (StoredValue v; j < listed && value.value(j, &v); ++j) {
+    switch (e.type) {
+      case SSHORT:
+        writer_.number(static_cast<std::int16_t>(v.first));
+        break;
+      case SLONG:
+        writer_.number(static_cast<std::int32_t>(v.first));
+        break;
+      case SBYTE:
+        writer_.number(static_cast<std::int8_t>(v.first));
+        break;
+      case FLOAT:
+      case DOUBLE:
+        writer_.real(value.real(v), e.type == FLOAT);
+        break;
+      case RATIONAL:
+        writer_.begin_array();
+        writer_.number(v.first);
+        writer_.number(v.second);
+        writer_.end_array();
+        break;
+      case SRATIONAL:
+        writer_.begin_array();
+        writer_.number(static_cast<std::int32_t>(v.first));
+        writer_.number(static_cast<std::int32_t>(v.second));
+        writer_.end_array();
+        break;
+      default:  // SHORT, LONG, IFD, BYTE, and UNDEFINED read as bytes
+        writer_.number(v.first);
+    }
+  }
+  writer_.end_array();
+  rest(e.count, listed, j < listed);
+  if (j < e.count) return;  // a meaning needs every value
+  if (value.each()) {
+    if (!value.each_known()) return;
+    writer_.array_member("meanings");
+    for (std::uint32_t k = 0; k < e.count; ++k) {
+      const char* m = value.byte_meaning(k);
+      writer_.string(m, std::strlen(m));
+    }
+    writer_.end_array();
+  } else if (const char* meaning = value.meaning()) {
+    writer_.member("meaning", meaning);
+  }
+}
+
+void JsonSink::bytes(const ValueView& value) {
+  const std::uint32_t count = value.entry().count;
+  const std::uint32_t listed = count < JsonWriter::kMostBytes ? count : JsonWriter::kMostBytes;
+  const std::uint64_t inside = value.data().bytes_at(value.at());
+  const auto n = static_cast<std::uint32_t>(inside < listed ? inside : listed);
+  writer_.key("hex");
+  writer_.hex(n != 0 ? value.data().at(value.at()) : nullptr, n);
+  rest(count, listed, n < listed);
+}
+
+void JsonSink::entry(const Entry& entry, ValueView& value) {
+  writer_.entry_head(entry.position, entry.tag, value.name(), entry.type, entry.count, entry.field,
+                     entry.value_position);
+  switch (value.value_class()) {
+    case VALUE_TEXT: {
+      const EntryText& text = value.text();
+      writer_.text("text", text.chars, static_cast<std::size_t>(text.length), "text_hex");
+      if (!text.whole) writer_.flag("cut");
+      if (const char* letter = value.meaning()) writer_.member("meaning", letter);
+      break;
+    }
+    case VALUE_UNREADABLE:
+      writer_.key("values");
+      writer_.null();
+      break;
+    case VALUE_NUMBERS:
+    case VALUE_RATIONALS:
+      numbers(value);
+      break;
+    case VALUE_VERSION:
+      writer_.key("text");
+      writer_.string(value.chars(), 4);
+      break;
+    case VALUE_COMMENT: {
+      const char* code = value.chars();
+      if (code == nullptr) {  // its code lies past the data read, as the text line says
+        writer_.flag("cut");
+        break;
+      }
+      const EntryText& text = value.text();
+      writer_.text("code", code, 8, "code_hex");
+      writer_.text("text", text.chars, static_cast<std::size_t>(text.length), "text_hex");
+      if (!text.whole) writer_.flag("cut");
+      break;
+    }
+    case VALUE_COUNT_ONLY:
+      break;
+    case VALUE_BYTES:
+      bytes(value);
+      break;
+  }
+  writer_.end_object();
+}
+
+void JsonSink::thumbnail(const ThumbnailReport& t, bool) {
+  close_section();
+  writer_.key("thumbnail");
+  writer_.begin_object();
+  writer_.member("kind", thumbnail_kind(t.kind));
+  if (t.kind == THUMB_NONE) return;
+  writer_.member("position", static_cast<std::int64_t>(t.position));
+  writer_.member("length", static_cast<std::int64_t>(t.length));
+  if (t.kind != THUMB_JPEG) {
+    writer_.member("width", t.width);
+    writer_.member("height", t.height);
+  }
+}
+
+void JsonSink::picture(const PictureReport& r) {
+  const Picture& p = *r.picture;
+  open_section(PICTURES);
+  writer_.begin_object();
+  writer_.member("source", kSources[p.source]);
+  if (p.source == PIC_MPF || p.source == PIC_SUBIFD)
+    writer_.member("number", std::int64_t{p.number});
+  if (p.source == PIC_MAKER_NOTE) writer_.member("maker", p.maker);
+  writer_.member("kind", picture_form_name(p.form));
+  if (r.sized) {
+    writer_.member("width", std::int64_t{r.width});
+    writer_.member("height", std::int64_t{r.height});
+  }
+  writer_.member("position", static_cast<std::int64_t>(p.spans[0].position));
+  writer_.member("length", static_cast<std::int64_t>(r.length));
+  if (r.fault != PICTURE_WRITTEN) writer_.member("not_written", kPictureFaults[r.fault]);
+  if (r.repaired) writer_.member("first_byte", r.first_byte);
+  if (p.bgr) writer_.flag("bgr");
+}
+
+void JsonSink::output_begin(const char* name) {
+  writer_.key("output");
+  writer_.begin_object();
+  writer_.text("name", name, std::strlen(name), "name_hex");
+}
+
+void JsonSink::output_end(OutputResult result, const char*) {
+  writer_.member("result", kOutputs[result]);
+  writer_.end_object();
+}
+
+}  // namespace pelnor

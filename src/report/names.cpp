@@ -1,0 +1,136 @@
+#include "report/names.h"
+
+#include <cstring>
+
+#include "report/output.h"
+
+namespace pelnor {
+namespace {
+
+// Appends `text` to the name being made, as far as it fits.
+struct Name {
+  char (&out)[kDirectoryNameMax];
+  std::size_t n = 0;
+
+  Name& add(const char* text) {
+    const std::size_t k = std::strlen(text);
+    const std::size_t room = kDirectoryNameMax - 1 - n;
+    std::memcpy(out + n, text, k < room ? k : room);
+    n += k < room ? k : room;
+    out[n] = '\0';
+    return *this;
+  }
+  Name& add(std::uint32_t number) {
+    char digits[12];
+    char* p = digits + sizeof digits;
+    *--p = '\0';
+    do {
+      *--p = static_cast<char>('0' + number % 10);
+      number /= 10;
+    } while (number != 0);
+    return add(p);
+  }
+};
+
+}  // namespace
+
+std::size_t directory_name(const Directory& d, char (&out)[kDirectoryNameMax]) {
+  Name name{out};
+  out[0] = '\0';
+  switch (d.kind) {
+    case DIR_IFD0:
+      name.add("0th IFD");
+      break;
+    case DIR_IFD1:
+      name.add("1th IFD");
+      break;
+    case DIR_EXIF:
+      name.add("Exif IFD");
+      break;
+    case DIR_INTEROP:
+      name.add("Interoperability IFD");
+      break;
+    case DIR_GPS:
+      name.add("GPS IFD");
+      break;
+    case DIR_MAKER_NOTE:
+      name.add("MakerNote IFD");
+      break;
+    case DIR_MAKER_SUB:
+      name.add("MakerNote ").add(d.maker).add(" IFD");
+      break;
+    case DIR_SUBIFD:
+      if (d.owner != 0) name.add("IFD").add(d.owner).add(" ");
+      name.add("SubIFD").add(d.number);
+      break;
+    case DIR_IFD:
+      name.add("IFD").add(d.number);
+      break;
+    case DIR_MPF_INDEX:
+      name.add("MPF IFD");
+      break;
+    case DIR_MPF_ATTRIBUTES:
+      name.add("MPF Attribute IFD");
+      break;
+  }
+  return name.n;
+}
+
+std::string note_text(const Note& note) {
+  const char* order = note.order != 0 ? "II" : "MM";
+  switch (note.kind) {
+    case NOTE_IFD_BEYOND:
+      return "IFD beyond the data read";
+    case NOTE_ENTRIES_BEYOND:
+      return format_text("%u of %u entries beyond the data read", note.a, note.b);
+    case NOTE_NOT_FOLLOWED:
+      return "IFD pointer of another type or count";
+    case NOTE_ALREADY_DUMPED:
+      return "IFD already dumped";
+    case NOTE_TOO_MANY:
+      return format_text("more directories than one file may have: %d", static_cast<int>(note.a));
+    case NOTE_NO_DIRECTORY:
+      return "no directory where the entry says";
+    case NOTE_MAKER_NOTE:
+      return format_text("%s maker note: IFD at %#x, offsets from %#x, %s", note.text, note.a,
+                         note.b, order);
+    case NOTE_MAKER_NOTE_MOVED:
+      return format_text(
+          "%s maker note: IFD at %#x, offsets from %#x (moved by %d since it was written), %s",
+          note.text, note.a, note.b, static_cast<int>(note.shift), order);
+    case NOTE_NOT_IFD:
+      return format_text("%s maker note: not an IFD", note.text);
+    case NOTE_NO_IFD_FOUND:
+      return format_text("%s maker note: no IFD found", note.text);
+    case NOTE_NO_MPF_HEADER:
+      return "no TIFF header after the MPF identifier";
+  }
+  return "";
+}
+
+const char* picture_form_name(std::uint8_t form) {
+  static constexpr const char* kForms[] = {"JPEG", "RGB", "palette"};
+  return kForms[form < 3 ? form : 2];
+}
+
+const char* map_stop_text(MapStop stop) {
+  switch (stop) {
+    case MAP_NOT_MARKER:
+      return "a byte that is not a marker: the walk stops";
+    case MAP_SHORT_LENGTH:
+      return "a segment length below 2: the walk stops";
+    case MAP_READS:
+      return "more segments past the first 32 KB than the walk reads: it stops";
+    case MAP_PIPE:
+      return "the segments past the first 32 KB of a pipe are not read";
+    case MAP_READ_FAILED:
+      return "a read of the file failed: the walk stops";
+    case MAP_END:
+      return "the end of the file: the walk stops";
+    case MAP_COMPLETE:
+      break;
+  }
+  return nullptr;
+}
+
+}  // namespace pelnor
