@@ -36,8 +36,11 @@ def values(o):
         # A backslash, characters of three bytes at both ends of their lead bytes (E0, EF) and of
         # four, control bytes that have no short escape.
         (0xA435, ASCII, 24, b"C:\\dcim \xe0\xa0\x80\xef\xac\x81\xf0\x9f\x98\x80 \x01\x1f\x7f\0"),
-        # Numbers whose digits turn over at each fourth: 9999, 10000, 99999999, 100000000.
-        (0xC001, LONG, 5, struct.pack(o + "5I", 9999, 10000, 99999999, 100000000, 4294967295)),
+        # Numbers at each turn of their digits.
+        (0xC001, LONG, 11, struct.pack(o + "11I", 9, 10, 99, 100, 999, 1000, 9999, 10000, 99999999,
+                                       100000000, 4294967295)),
+        # An enumeration's value 0, which means something.
+        (0x8830, SHORT, 1, 0),
         (0x927C, UNDEF, 8, b"\xaa" * 8),
     ])
 

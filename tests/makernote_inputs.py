@@ -73,14 +73,25 @@ def entries(text_tag=0x0002):
     return [(0x0001, SHORT, 1, 7), (text_tag, ASCII, 12, "serial 0042\0"), (0x7777, LONG, 1, 5)]
 
 
-def plain(header, start=None, base="tiff", order=None, tags=None):
+def plain(header, start=None, base="tiff", order=None, tags=None, base_at=0):
     """A maker note of `header`, then an IFD at `start` bytes in, offsets from the TIFF header or
-    the maker note's start."""
+    `base_at` bytes past the maker note's start."""
     def note(t):
         m = t.here()
         t.b += header
         t.b += b"\0" * ((start if start is not None else len(header)) - len(header))
-        t.ifd(tags or entries(), base=m if base == "note" else 0, order=order)
+        t.ifd(tags or entries(), base=m + base_at if base == "note" else 0, order=order)
+    return note
+
+
+def casio_value_before():
+    """Casio's "QVC" maker note with one value stored before its IFD (the Make text of IFD0) and the
+    rest after it, where they should be: its offsets are right, and its base stays."""
+    def note(t):
+        t.b += b"QVC\0\0\0"
+        at, fields = t.ifd(entries() + [(0x0003, ASCII, 12, "after it   \0")])
+        t.patch(fields[0x0002], t.b.find(b"CASIO COMPUTER"))
+        t.patch(fields[0x0002] - 4, 23)  # the count: the Make text and its zero byte
     return note
 
 
@@ -115,6 +126,9 @@ def layouts():
         # The file's order, the other one in the maker note: told by the entry count.
         f[f"swapped-{s}.jpg"] = exif_jpeg(o, "Canon", plain(b"", order=">" if o == "<" else "<"))
     f["apple-mm.jpg"] = exif_jpeg(">", "Apple", plain(b"Apple iOS\0\0\1MM", base="note", order=">"))
+    f["isl-ii.jpg"] = exif_jpeg("<", "Some Camera", plain(b"ISLMAKERNOTE000\0" + bytes(8), base="note", base_at=16))
+    f["foveon-ii.jpg"] = exif_jpeg("<", "FOVEON", plain(b"FOVEON\0\0\1\0"))
+    f["casio-value-before-mm.jpg"] = exif_jpeg(">", "CASIO COMPUTER CO.,LTD", casio_value_before())
     f["fujifilm-ii.jpg"] = exif_jpeg("<", "FUJIFILM", fuji())
     f["fujifilm-in-mm-file.jpg"] = exif_jpeg(">", "FUJIFILM", fuji())
     f["nikon-type2-mm-file.jpg"] = exif_jpeg(">", "NIKON", plain(b"Nikon\0\1\0", order="<"))

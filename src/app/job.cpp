@@ -59,7 +59,7 @@ int thumbnail_stage(Session& session, ByteSource& input, const TiffData& tiff, s
   // A signature that could not be read says nothing about the file: the file is one that
   // cannot be read, and that stands in place of the report.
   if (tiff.file != nullptr && tiff.file->failed()) return cannot_read(session);
-  ThumbnailReport report{kind};
+  ThumbnailReport report{kind, 0, 0, 0, 0};
   const std::uint32_t origin = tiff.origin_position();
   if (kind == THUMB_JPEG) {
     report.position = std::uint64_t{origin} + thumb.jpeg_offset;

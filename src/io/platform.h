@@ -94,13 +94,11 @@ class Platform {
   virtual void mem_free(MemHandle block) = 0;
 
   /// True when `name` is a directory (a link to one included).
-  virtual bool is_directory(const char* /*name*/) { return false; }
+  virtual bool is_directory(const char* name) = 0;
 
   /// The entries of directory `name`, "." and ".." left out, in the order the system gives
   /// them. False when it cannot be read.
-  virtual bool list_directory(const char* /*name*/, std::vector<DirectoryEntry>* /*entries*/) {
-    return false;
-  }
+  virtual bool list_directory(const char* name, std::vector<DirectoryEntry>* entries) = 0;
 
   /// The separator -r puts between a directory's name and an entry's.
   virtual char path_separator() const { return '/'; }

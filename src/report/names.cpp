@@ -110,7 +110,7 @@ std::string note_text(const Note& note) {
 
 const char* picture_form_name(std::uint8_t form) {
   static constexpr const char* kForms[] = {"JPEG", "RGB", "palette"};
-  return kForms[form < 3 ? form : 2];
+  return kForms[form];
 }
 
 const char* map_stop_text(MapStop stop) {

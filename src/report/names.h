@@ -18,7 +18,8 @@ std::size_t directory_name(const Directory& directory, char (&out)[kDirectoryNam
 /// What a note says, as its line gives it between the tab and angle brackets.
 std::string note_text(const Note& note);
 
-/// What a picture's bytes are, by PictureForm: "JPEG", "RGB", "palette".
+/// What a picture's bytes are, by PictureForm (FORM_JPEG, FORM_RGB, FORM_PALETTE): "JPEG", "RGB",
+/// "palette".
 const char* picture_form_name(std::uint8_t form);
 
 /// Why a map stopped short, as its last line says it; null for a map that reached SOS or EOI.

@@ -135,10 +135,10 @@ struct Note {
 struct ThumbnailReport {
   /// THUMB_NONE, THUMB_JPEG, THUMB_TIFF_RGB or THUMB_TIFF_YCBCR.
   std::int32_t kind;
-  std::uint64_t position = 0;
-  std::uint64_t length = 0;
-  std::int32_t width = 0;
-  std::int32_t height = 0;
+  std::uint64_t position;
+  std::uint64_t length;
+  std::int32_t width;
+  std::int32_t height;
 };
 
 /// Why a picture is not written.

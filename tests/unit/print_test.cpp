@@ -34,6 +34,8 @@ TEST(Print, TextsWithWidthsAndPrecisions) {
       }
     }
   }
+  // A negative precision from '*' counts as none: the whole text.
+  EXPECT_EQ(format_text("\t[%.*s]\n", -1, "Abcde"), oracle("\t[%.*s]\n", -1, "Abcde"));
   // A precision lets the text stop short of a zero byte, as a text cut by the end of the data.
   const char unterminated[3] = {'x', 'y', 'z'};
   EXPECT_EQ(format_text("\t[%*.*s]\n", 5, 3, unterminated), "\t[  xyz]\n");
@@ -67,6 +69,34 @@ TEST(Print, GenericLineAsItsFormat) {
                        static_cast<int>(b), a ^ b, a + b));
     }
   }
+}
+
+// Without blocks (a terminal), everything printed is passed on at once, by every way of printing.
+TEST(Print, EachPieceGoesOutAtOnceWithoutBlocks) {
+  std::string out;
+  print_to_string(&out);
+  print_in_blocks(false);
+  const struct {
+    void (*print_it)();
+    const char* text;
+  } kPieces[] = {
+      {[] { print("%d", -5); }, "-5"},
+      {[] { print_entry_line(22, 271, "ASCII", 2, 6, 74, 86); },
+       "    0x16:Tag=0x10f[271] Type=ASCII[2] Num=6 offset=0x4a[0x56]\n"},
+      {[] { print_bytes("ab", 2); }, "ab"},
+      {[] { print_signed(0xFFFFFFFFu); }, "-1"},
+      {[] { print_unsigned(0xFFFFFFFFu); }, "4294967295"},
+      {[] { print_hex(0x10000007Dull); }, "0x10000007d"},
+      {[] { print_labelled("\tImageWidth: ", 13, 40); }, "\tImageWidth: 40\n"},
+      {[] { print_joined("a", 1, "b", 1, "c", 1); }, "abc"},
+      {[] { print_text_line("Abc", 3, -1); }, "\t[Abc]\n"},
+  };
+  for (const auto& piece : kPieces) {
+    out.clear();
+    piece.print_it();
+    EXPECT_EQ(out, piece.text);
+  }
+  print_to_string(nullptr);
 }
 
 }  // namespace
