@@ -172,11 +172,12 @@ def sources():
     # Photoshop's thumbnail, its resource split between two APP13 segments; its BGR one.
     thumb = app13((0x0404, b"\x1c\2\0\0\2\0\4"), (0x040C, thumbnail_resource(picture(160, 107, "photoshop"))))
     f["photoshop-split.jpg"] = jpeg(exif_app1("<"), seg(0xED, thumb[:60]), seg(0xED, b"Photoshop 3.0\0" + thumb[60:]))
-    # A thumbnail of more than 64 KB, its resource across two APP13 segments: copied in blocks
-    # from both.
-    large = app13((0x040C, thumbnail_resource(picture(1024, 768, "photoshop large " + "y" * 70000))))
+    # A thumbnail of more than 128 KB, its resource across three APP13 segments: copied in
+    # blocks of 64 KB, each from where the last ended.
+    large = app13((0x040C, thumbnail_resource(picture(1024, 768, "photoshop large " + "y" * 140000))))
     f["photoshop-large.jpg"] = jpeg(exif_app1("<"), seg(0xED, large[:65000]),
-                                    seg(0xED, b"Photoshop 3.0\0" + large[65000:]))
+                                    seg(0xED, b"Photoshop 3.0\0" + large[65000:130000]),
+                                    seg(0xED, b"Photoshop 3.0\0" + large[130000:]))
     f["photoshop-bgr.jpg"] = jpeg(exif_app1(">"), seg(0xED, app13((0x0409, thumbnail_resource(picture(80, 60, "bgr"))))))
     # FlashPix: Kodak's Screen Nail stream over two segments (the second overlapping the first by
     # 4 bytes), Fujifilm's Preview stream and its preview kept with no contents list (stream 512).
