@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 
 packages=(cmake g++ make python3 libgtest-dev clang libclang-rt-14-dev libimage-exiftool-perl exiv2 imagemagick libtiff-tools
           g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 wine32:i386 g++-i686-linux-gnu qemu-user dpkg-dev file
-          lintian python3-jsonschema jq)
+          lintian python3-jsonschema jq zlib1g-dev libbrotli-dev libz-mingw-w64-dev zlib1g-dev:i386 libbrotli-dev:i386)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")

@@ -3,5 +3,6 @@
 #   cmake --preset linux-arm64
 set(CMAKE_SYSTEM_PROCESSOR aarch64)
 set(PELNOR_GNU_TRIPLE aarch64-linux-gnu)
+set(PELNOR_MULTIARCH aarch64-linux-gnu)
 set(PELNOR_QEMU qemu-aarch64)
 include(${CMAKE_CURRENT_LIST_DIR}/linux-gnu.cmake)

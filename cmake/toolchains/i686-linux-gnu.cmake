@@ -4,5 +4,6 @@
 #   cmake --preset linux-i686
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(PELNOR_GNU_TRIPLE i686-linux-gnu)
+set(PELNOR_MULTIARCH i386-linux-gnu)
 set(PELNOR_QEMU qemu-i386)
 include(${CMAKE_CURRENT_LIST_DIR}/linux-gnu.cmake)

@@ -3,6 +3,10 @@
 #include "app/outputs.h"
 #include "app/pictures.h"
 #include "bitmap/strip_convert.h"
+#include "container/bmff.h"
+#include "container/png.h"
+#include "container/raf.h"
+#include "container/riff.h"
 #include "jpeg/segment_map.h"
 #include "makernote/previews.h"
 #include "tags/tag_table.h"
@@ -31,6 +35,11 @@
 namespace pelnor {
 namespace {
 
+// The layouts whose TIFF structure is the file itself, from its first byte.
+bool tiff_format(TiffLayout layout) {
+  return layout == LAYOUT_TIFF || layout == LAYOUT_RW2 || layout == LAYOUT_ORF;
+}
+
 // An IFD offset that no data read can contain: where the header's offset field itself is
 // missing, IFD0 is taken to lie beyond the data.
 constexpr std::uint32_t kOffsetBeyondData = UINT32_MAX;
@@ -48,17 +57,16 @@ Copy write_jpeg(Session& session, ByteSource& input, FileHandle file, const Tiff
   return copy_out(session, input, file, &stream, 1, 0, cut_failed);
 }
 
-// The thumbnail stage for a file whose IFD1 has been reported: detection, then the report or,
-// with -o, the extraction. Only a JPEG thumbnail past the data read reaches into the file; a
-// read of it that fails makes the file one that cannot be read.
-int thumbnail_stage(Session& session, ByteSource& input, const TiffData& tiff, std::uint32_t ifd1,
-                    int order, const char* name) {
+// The report of the thumbnail detection found, then with -o its extraction. Only a JPEG
+// thumbnail past the data read reaches into the file; a read of it that fails makes the file one
+// that cannot be read.
+int report_thumbnail(Session& session, ByteSource& input, const TiffData& tiff, std::int32_t kind,
+                     const char* name) {
   Sink& sink = session.sink;
-  ThumbInfo& thumb = session.thumb;
-  const std::int32_t kind = find_thumbnail(tiff, ifd1, &thumb, order) ? thumb.kind : THUMB_NONE;
+  const ThumbInfo& thumb = session.thumb;
   // A signature that could not be read says nothing about the file: the file is one that
   // cannot be read, and that stands in place of the report.
-  if (tiff.file != nullptr && tiff.file->failed()) return cannot_read(session);
+  if (input.failed()) return cannot_read(session);
   ThumbnailReport report{kind, 0, 0, 0, 0};
   const std::uint32_t origin = tiff.origin_position();
   if (kind == THUMB_JPEG) {
@@ -99,6 +107,35 @@ int thumbnail_stage(Session& session, ByteSource& input, const TiffData& tiff, s
   return code;
 }
 
+// The thumbnail stage for a file whose IFD1 has been reported.
+int thumbnail_stage(Session& session, ByteSource& input, const TiffData& tiff,
+                    std::uint32_t ifd1, int order, const char* name) {
+  const std::int32_t kind =
+      find_thumbnail(tiff, ifd1, &session.thumb, order) ? session.thumb.kind : THUMB_NONE;
+  return report_thumbnail(session, input, tiff, kind, name);
+}
+
+// The thumbnail a container keeps itself (CR3's THMB), in place of IFD1's: a JPEG when its bytes
+// begin with the start-of-image marker.
+int container_thumbnail(Session& session, ByteSource& input, const TiffData& tiff,
+                        const char* name) {
+  const ContainerFind& c = session.container;
+  ThumbInfo& thumb = session.thumb;
+  thumb = ThumbInfo{};
+  std::uint8_t marker[2];
+  std::int32_t kind = THUMB_NONE;
+  if (c.thumbnail_position >= tiff.position && c.thumbnail_length >= 2 &&
+      c.thumbnail_position - tiff.position <= UINT32_MAX && c.thumbnail_length <= UINT32_MAX &&
+      input.read_whole(c.thumbnail_position, marker, 2) && marker[0] == 0xFF && marker[1] == 0xD8) {
+    kind = thumb.kind = THUMB_JPEG;
+    thumb.jpeg_offset = static_cast<std::uint32_t>(c.thumbnail_position - tiff.position);
+    thumb.jpeg_length = static_cast<std::uint32_t>(c.thumbnail_length);
+  }
+  TiffData in_file = tiff;
+  in_file.file = &input;  // the thumbnail lies in the file, past the TIFF structure
+  return report_thumbnail(session, input, in_file, kind, name);
+}
+
 // With -a, the map of the JPEG's segments, and the MPF segment's directories.
 void map_file(Session& session, ByteSource& input, std::uint32_t size, bool cut) {
   // Only a file read at any position is read past the head here: a pipe's bytes are taken in
@@ -117,11 +154,80 @@ void map_file(Session& session, ByteSource& input, std::uint32_t size, bool cut)
   }
 }
 
+// Bytes of a TIFF structure a container holds that are read at most.
+constexpr std::uint32_t kMostBlock = 1 << 20;
+
+// The TIFF structure `block` of the container, in the session's `slot`: read from the file, or
+// the bytes decoded from it. False when it cannot be read (`input` tells whether a read failed).
+bool load_block(Session& session, ByteSource& input, const ExifBlock& block, int slot,
+                TiffData* tiff) {
+  if (!block.decoded.empty()) {
+    if (block.position > block.decoded.size()) return false;
+    *tiff = TiffData{block.decoded.data() + block.position,
+                     static_cast<std::uint32_t>(block.decoded.size() - block.position),
+                     static_cast<std::uint32_t>(block.position), nullptr, 0};
+    return true;
+  }
+  if (block.position > UINT32_MAX) return false;
+  std::vector<std::uint8_t>& bytes = session.blocks[slot];
+  const auto want = static_cast<std::uint32_t>(block.length < kMostBlock ? block.length : kMostBlock);
+  bytes.resize(want);
+  const std::int64_t got = want == 0 ? 0 : input.read(block.position, bytes.data(), want);
+  if (got < 0) return false;
+  const bool whole = got == want;
+  *tiff = TiffData{bytes.data(), static_cast<std::uint32_t>(got),
+                   static_cast<std::uint32_t>(block.position),
+                   block.file_goes_on && whole ? &input : nullptr, 0};
+  return true;
+}
+
+// With -s, the container the file is, read: its map with -a, its Exif data. True with `*tiff`;
+// false with the file's end in `*code`, after its result.
+bool read_container(Session& session, ByteSource& input, std::uint32_t size, bool cut,
+                    Container container, TiffData* tiff, ExifPlace* place, int* code) {
+  ContainerFind& found = session.container;
+  const std::uint64_t file_size = !cut ? size : input.size();
+  Sink* map = session.options.all ? &session.sink : nullptr;
+  switch (container) {
+    case CONTAINER_BMFF:
+      read_bmff(input, file_size, map, &found);
+      break;
+    case CONTAINER_RIFF:
+      read_riff(input, file_size, map, &found);
+      break;
+    case CONTAINER_PNG:
+      read_png(input, file_size, map, &found);
+      break;
+    default:
+      read_raf(input, file_size, map, &found);
+      break;
+  }
+  if (found.failed || input.failed()) {
+    *code = cannot_read(session);
+    return false;
+  }
+  if (!found.exif.found || !load_block(session, input, found.exif, 0, tiff)) {
+    if (input.failed()) {
+      *code = cannot_read(session);
+      return false;
+    }
+    session.sink.file_result(RESULT_NOT_EXIF);
+    *code = kExitStopped;
+    return false;
+  }
+  *place = ExifPlace{static_cast<std::uint32_t>(found.exif.position), 0, found.layout};
+  return true;
+}
+
 // Where the Exif data lies and how far it reaches; reads what lies past the head of it, and
 // holds it. True with `*tiff`; false with the file's end in `*code`, after its result.
 bool read_data(Session& session, ByteSource& input, std::uint32_t size, bool cut, TiffData* tiff,
                ExifPlace* place, int* code) {
   const bool search = session.options.search;
+  if (const Container c = search ? container_of(session.buffer, size) : CONTAINER_NONE;
+      c != CONTAINER_NONE) {
+    return read_container(session, input, size, cut, c, tiff, place, code);
+  }
   const int found = search
                         ? find_exif(session.buffer, size, session.record, place)
                         : (exif_at_six(session.buffer, size, place) ? kExifFound : kExifNotFound);
@@ -166,6 +272,11 @@ bool read_data(Session& session, ByteSource& input, std::uint32_t size, bool cut
     PELNOR_POISON(base + data_size, kSegmentMax - data_size);
   }
   *tiff = TiffData{base, data_size, place->tiff_position, cut ? &input : nullptr};
+  if (cut && tiff_format(place->layout)) {
+    // A camera's raw file keeps its directories anywhere in it: each is read where it lies.
+    session.pages.reset(&input);
+    tiff->pages = &session.pages;
+  }
   return true;
 }
 
@@ -176,6 +287,30 @@ void report_ifd(Sink& sink, DirectoryKind kind, const TiffData& tiff, std::uint3
   sink.directory_begin({kind, 0, 0, nullptr, at});
   report_entries(tiff, ifd, order, kTiffNames, true, sink);
   sink.directory_end();
+}
+
+// After IFD0's blocks, the directories a container keeps in TIFF structures of their own (CR3's
+// CMT2, CMT3 and CMT4): the Exif directory, the maker note, the GPS directory.
+void extra_blocks(Session& session, ByteSource& input, DirectoryWalk& walk) {
+  for (int k = 0; k < kExtraBlocks; ++k) {
+    const ExifBlock& block = session.container.extra[k];
+    TiffData data;
+    if (!block.found || !load_block(session, input, block, 1 + k, &data) || !data.contains(0, 8)) {
+      continue;
+    }
+    const int order = byte_order_from_mark(data.base[0], data.base[1]);
+    std::uint32_t ifd;
+    if (order < 0 || !read32_at(data, 4, order, &ifd)) continue;
+    if (k == EXTRA_MAKER_NOTE) {
+      MakerNotePlace place;
+      if (place_named_maker_note("Canon", data, ifd, order, &place)) {
+        walk.extra_maker_note(place, data.position);
+      }
+    } else {
+      walk.extra_directory(k == EXTRA_EXIF ? DIR_EXIF : DIR_GPS, data, ifd, order,
+                           k == EXTRA_EXIF ? kExifNames : kGpsNames);
+    }
+  }
 }
 
 // The lines of one file, from its head to its thumbnail, and in `*f` what its pictures need.
@@ -194,13 +329,14 @@ int dump_file(Session& session, ByteSource& input, const char* name, FileState* 
   const bool cut = size == kHeadSize;  // the file may go on past the data read
   session.record.start(session.buffer, size, cut ? &input : nullptr);
   session.mpf.loaded = false;
+  session.container = ContainerFind{};
   if (options.all) map_file(session, input, size, cut);
 
   TiffData tiff;
   ExifPlace place;
   if (int code; !read_data(session, input, size, cut, &tiff, &place, &code)) return code;
   const int order = tiff.contains(0, 2) ? byte_order_from_mark(tiff.base[0], tiff.base[1]) : -1;
-  sink.tiff({place.tiff_position, place.layout, order});
+  sink.tiff({place.tiff_position, place.layout, order, !session.container.exif.decoded.empty()});
   if (order < 0) {
     sink.file_result(RESULT_UNKNOWN_BYTE_ORDER);
     return kExitOk;
@@ -208,7 +344,7 @@ int dump_file(Session& session, ByteSource& input, const char* name, FileState* 
 
   std::uint32_t ifd0 = kOffsetBeyondData;
   read32_at(tiff, 4, order, &ifd0);
-  *f = FileState{size, true, tiff, ifd0, order, place.tiff_position == 0, false};
+  *f = FileState{size, true, tiff, ifd0, order, tiff_format(place.layout), false};
   f->tiff.file = nullptr;
   // An IFD0 whose offset could not be read has no position.
   report_ifd(sink, DIR_IFD0, tiff, ifd0,
@@ -218,7 +354,10 @@ int dump_file(Session& session, ByteSource& input, const char* name, FileState* 
   const Camera camera = options.all ? read_camera(tiff, ifd0, order) : Camera{};
   PreviewFinder finder(f->tiff, order, &session.maker_previews);
   DirectoryWalk walk(tiff, order, camera, sink, options.pictures ? &finder : nullptr);
-  if (options.all) walk.after_ifd0(ifd0);
+  if (options.all) {
+    walk.after_ifd0(ifd0);
+    extra_blocks(session, input, walk);
+  }
   f->maker_walked = walk.found_maker_note();
 
   // A next-IFD field that cannot be read leaves IFD1 unknown, as an offset of 0 does.
@@ -226,6 +365,9 @@ int dump_file(Session& session, ByteSource& input, const char* name, FileState* 
   std::uint16_t entries;
   if (read16_at(tiff, ifd0, order, &entries)) {
     read32_at(tiff, entry_offset(ifd0, entries), order, &ifd1);
+  }
+  if (ifd1 == 0 && session.container.has_thumbnail) {
+    return container_thumbnail(session, input, tiff, name);  // CR3's THMB
   }
   if (ifd1 == 0) {
     sink.file_result(RESULT_NO_IFD1);

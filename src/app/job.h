@@ -4,14 +4,17 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "app/options.h"
+#include "container/found.h"
 #include "io/byte_source.h"
 #include "io/platform.h"
 #include "jpeg/mpf.h"
 #include "jpeg/segments.h"
 #include "report/sink.h"
 #include "tiff/picture.h"
+#include "tiff/pages.h"
 #include "tiff/thumbnail.h"
 
 namespace pelnor {
@@ -48,6 +51,11 @@ struct Session {
   SegmentRecord record;
   /// Its MPF segment, read and parsed once.
   Mpf mpf;
+  /// What its container holds, and the TIFF structures read from it (CR3 has four).
+  ContainerFind container;
+  std::vector<std::uint8_t> blocks[1 + kExtraBlocks];
+  /// The pages of a TIFF-format file past its head.
+  TiffPages pages;
   ThumbInfo thumb;
   /// The pictures -p finds in the current file, and the maker note's among them as its walk
   /// found them.

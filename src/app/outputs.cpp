@@ -9,9 +9,10 @@ namespace {
 
 // What each source's pictures add to the input's name, by source; an MPF image's and a SubIFD's
 // number follows. -r leaves out the names they make.
-constexpr const char* kSuffixes[] = {".mpf",       ".preview",  ".other", ".jfxx",  ".jfif",
-                                     ".photoshop", ".flashpix", ".ifd0",  ".subifd"};
-static_assert(sizeof kSuffixes / sizeof kSuffixes[0] == PIC_SUBIFD + 1);
+constexpr const char* kSuffixes[] = {".mpf",      ".preview", ".other",  ".jfxx",
+                                     ".jfif",     ".photoshop", ".flashpix", ".ifd0",
+                                     ".subifd",   ".preview", ".full"};
+static_assert(sizeof kSuffixes / sizeof kSuffixes[0] == PIC_FULL + 1);
 
 bool numbered(int source) { return source == PIC_MPF || source == PIC_SUBIFD; }
 
@@ -95,7 +96,7 @@ int finish_output(Session& session, const char* out, FileHandle file, Copy copy,
 }
 
 std::string picture_base(const Picture& p) {
-  const char* suffix = kSuffixes[p.source <= PIC_SUBIFD ? p.source : PIC_SUBIFD];
+  const char* suffix = kSuffixes[p.source];
   return numbered(p.source) ? format_text("%s%u", suffix, p.number) : std::string(suffix);
 }
 
@@ -126,7 +127,7 @@ bool written_by_pelnor(const std::string& name) {
   const std::size_t k = digits_before(end);
   if (k < end && k > 0 && name[k - 1] == '-') end = k - 1;
   if (ends_with(end, ".thumb")) return true;
-  for (int source = PIC_MPF; source <= PIC_SUBIFD; ++source) {
+  for (int source = PIC_MPF; source <= PIC_FULL; ++source) {
     const std::size_t at = numbered(source) ? digits_before(end) : end;
     if ((!numbered(source) || at < end) && ends_with(at, kSuffixes[source])) return true;
   }

@@ -12,14 +12,17 @@
 namespace pelnor {
 namespace {
 
-// Every picture of the file, in the order of their sources: the segments', the maker note's
-// (walked now when the dump of -a did not walk it), the TIFF structure's.
+// Every picture of the file, in the order of their sources: the segments', the container's,
+// the maker note's (walked now when the dump of -a did not walk it), the TIFF structure's. A TIFF
+// structure decoded from the file has no file positions: no picture is taken from it.
 void find_pictures(Session& session, ByteSource& input, FileState& f) {
   PictureList& list = session.pictures;
   list.count = 0;
   find_segment_pictures(session.buffer, f.head, session.record, input, session.segment,
                         &session.mpf, &list);
-  if (f.has_tiff) {
+  const PictureList& held = session.container.pictures;
+  for (int i = 0; i < held.count; ++i) list.add(held.items[i]);
+  if (f.has_tiff && session.container.exif.decoded.empty()) {
     if (!f.maker_walked) {
       session.maker_previews.count = 0;
       TagEntry exif;

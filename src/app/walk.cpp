@@ -13,11 +13,13 @@ namespace pelnor {
 namespace {
 
 // The extensions -r reads: the JPEG family, camera thumbnails and Exif sidecars, the TIFF
-// family with the camera raw formats built on it.
+// family with the camera raw formats built on it, Fujifilm's raw files, and the containers that
+// keep Exif beside their pictures.
 constexpr const char* kExtensions[] = {"jpg", "jpeg", "jpe", "jfif", "jif", "mpo", "thm", "exif",
                                        "tif", "tiff", "dng", "nef",  "nrw", "cr2", "arw", "srf",
                                        "sr2", "orf",  "pef", "rw2",  "rwl", "raw", "srw", "erf",
-                                       "kdc", "dcr",  "mrw", "3fr",  "iiq", "mef", "mos"};
+                                       "kdc", "dcr",  "mrw", "3fr",  "iiq", "mef", "mos", "raf",
+                                       "heic", "heif", "hif", "avif", "cr3", "webp", "png", "jxl"};
 
 bool equal_nocase(const char* a, const char* b, std::size_t n) {
   for (std::size_t i = 0; i < n; ++i) {

@@ -11,18 +11,21 @@ bool identifier_at(const std::uint8_t* head, std::uint32_t size, std::uint32_t a
   return at <= size && size - at >= 6 && std::memcmp(head + at, kExifIdentifier, 6) == 0;
 }
 
-// "II" 42 or "MM" 42, and an IFD0 offset past the 8-byte header.
-bool tiff_header_at_zero(const std::uint8_t* head, std::uint32_t size) {
+// "II" 42 or "MM" 42, or the marks of the raw files built on TIFF (Panasonic's 0x55, Olympus's
+// "RO" and "RS"), and an IFD0 offset past the 8-byte header.
+bool tiff_header_at_zero(const std::uint8_t* head, std::uint32_t size, TiffLayout* layout) {
+  static constexpr struct {
+    char mark[5];
+    TiffLayout layout;
+  } kMarks[] = {{"II*\0", LAYOUT_TIFF}, {"MM\0*", LAYOUT_TIFF}, {"IIU\0", LAYOUT_RW2},
+                {"IIRO", LAYOUT_ORF},   {"IIRS", LAYOUT_ORF},   {"MMOR", LAYOUT_ORF}};
   if (size < 8) return false;
-  std::uint32_t ifd0;
-  if (std::memcmp(head, "II*\0", 4) == 0) {
-    ifd0 = file32(head + 4, 1);
-  } else if (std::memcmp(head, "MM\0*", 4) == 0) {
-    ifd0 = big32(head + 4);
-  } else {
-    return false;
+  for (const auto& m : kMarks) {
+    if (std::memcmp(head, m.mark, 4) != 0) continue;
+    *layout = m.layout;
+    return (head[0] == 'I' ? file32(head + 4, 1) : big32(head + 4)) >= 8;
   }
-  return ifd0 >= 8;
+  return false;
 }
 
 // Markers that stand alone, without a length: TEM, RST0 to RST7 and a repeated SOI.
@@ -227,8 +230,9 @@ int find_exif(const std::uint8_t* head, std::uint32_t size, SegmentRecord& recor
     *place = {6, kSegmentMax, LAYOUT_BARE};
     return kExifFound;
   }
-  if (tiff_header_at_zero(head, size)) {
-    *place = {0, kDataMax, LAYOUT_TIFF};
+  TiffLayout layout;
+  if (tiff_header_at_zero(head, size, &layout)) {
+    *place = {0, kDataMax, layout};
     return kExifFound;
   }
   const WalkRule rule{Reach::kRead, true};

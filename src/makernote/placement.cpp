@@ -314,6 +314,25 @@ const MakerSubdirectory* find_subdirectory(const MakerNames& names, std::uint16_
   return nullptr;
 }
 
+bool place_named_maker_note(const char* layout, const TiffData& data, std::uint32_t ifd, int order,
+                            MakerNotePlace* place) {
+  for (std::size_t i = 0; i < kLayoutCount; ++i) {
+    const MakerLayout& l = kLayouts[i];
+    if (std::strcmp(l.name, layout) != 0 || !l.is_ifd) continue;
+    *place = MakerNotePlace{};
+    place->layout = &l;
+    place->name = l.name;
+    place->names = l.names;
+    place->is_ifd = place->layout_is_ifd = true;
+    place->data = data;
+    place->data.file = nullptr;
+    place->ifd = ifd;
+    place->little_endian = order;
+    return true;
+  }
+  return false;
+}
+
 bool place_maker_note(const TiffData& tiff, std::uint32_t offset, std::uint32_t count,
                       int little_endian, const Camera& camera, MakerNotePlace* place) {
   const std::uint64_t have = std::min<std::uint64_t>(tiff.bytes_at(offset), count);

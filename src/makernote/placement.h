@@ -133,6 +133,12 @@ struct MakerNotePlace {
 bool place_maker_note(const TiffData& tiff, std::uint32_t offset, std::uint32_t count,
                       int little_endian, const Camera& camera, MakerNotePlace* place);
 
+/// A maker note kept as a TIFF structure of its own (CR3's CMT3): the IFD at offset `ifd` of
+/// `data`, read in `order`, by the names of the layout called `layout` ("Canon"). False when no
+/// layout is called so.
+bool place_named_maker_note(const char* layout, const TiffData& data, std::uint32_t ifd, int order,
+                            MakerNotePlace* place);
+
 /// The byte order of a directory whose entry count lies at `ifd` of `data`, by `order` (with
 /// `order_at` for ORDER_HEADER), where its parent is read in `parent`.
 int directory_order(const TiffData& data, std::uint64_t ifd, int parent, std::uint8_t order,

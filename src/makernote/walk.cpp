@@ -87,6 +87,11 @@ void walk_maker_note(const TiffData& tiff, std::uint32_t exif, int order, const 
   if ((e.type != UNDEFINED && e.type != BYTE) || e.count <= 4) return;
   MakerNotePlace note;
   const bool placed = place_maker_note(tiff, e.value, e.count, order, camera, &note);
+  walk_placed_maker_note(e, placed, note, camera, visitors, count);
+}
+
+void walk_placed_maker_note(const TagEntry& e, bool placed, const MakerNotePlace& note,
+                            const Camera& camera, MakerVisitor* const* visitors, int count) {
   unsigned going = 0;
   for (int v = 0; v < count; ++v) {
     if (visitors[v]->maker_note(e, placed, note)) going |= 1u << v;

@@ -53,4 +53,9 @@ inline constexpr int kMostMakerDepth = 4;
 void walk_maker_note(const TiffData& tiff, std::uint32_t exif, int order, const Camera& camera,
                      MakerVisitor* const* visitors, int count);
 
+/// Walks a maker note already placed (`placed`: its first bytes lie in the data read), entry
+/// `note` of its directory, once with the `count` visitors.
+void walk_placed_maker_note(const TagEntry& note, bool placed, const MakerNotePlace& place,
+                            const Camera& camera, MakerVisitor* const* visitors, int count);
+
 }  // namespace pelnor

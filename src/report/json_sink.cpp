@@ -10,11 +10,13 @@
 namespace pelnor {
 namespace {
 
-// The document's shape. A file's object holds, in the order the facts come: "file", the array
-// "segments" and the member "segments_stop", the arrays "mpf" and "directories" (each opened
-// by its first item and closed by the next member), the objects "tiff" and "thumbnail", the
-// array "pictures", and "result". The arrays by Section:
-constexpr const char* kSectionKeys[] = {"segments", "mpf", "directories", "pictures"};
+// The document's shape. A file's object holds, in the order the facts come: "file", the map of
+// its container (the array "segments", "boxes" and "items", "chunks" or "raf", and the member
+// "..._stop" after it), the arrays "mpf" and "directories" (each opened by its first item and
+// closed by the next member), the objects "tiff" and "thumbnail", the array "pictures", and
+// "result". The arrays by Section:
+constexpr const char* kSectionKeys[] = {"segments", "boxes",       "chunks",  "items", "raf",
+                                        "map_notes", "mpf",       "directories", "pictures"};
 
 // Which array a directory's object goes in.
 constexpr bool in_mpf(DirectoryKind kind) {
@@ -23,11 +25,11 @@ constexpr bool in_mpf(DirectoryKind kind) {
 
 constexpr const char* kResults[] = {"handled", "open-error", "not-exif", "unknown-byte-order",
                                     "no-ifd1"};
-constexpr const char* kLayouts[] = {"offset-6", "segment", "bare", "tiff"};
 constexpr const char* kOutputs[] = {"written", "write-error", "cannot-create", "not-made",
                                     "read-error"};
-constexpr const char* kSources[] = {"MPF",       "maker note", "OtherImage", "JFXX",  "JFIF",
-                                    "Photoshop", "FlashPix",   "IFD0",       "SubIFD"};
+constexpr const char* kSources[] = {"MPF",      "maker note", "OtherImage", "JFXX",
+                                    "JFIF",     "Photoshop",  "FlashPix",   "IFD0",
+                                    "SubIFD",   "preview",    "full"};
 constexpr const char* kPictureFaults[] = {nullptr, "not-held", "not-jpeg"};
 
 const char* thumbnail_kind(std::int32_t kind) {
@@ -93,9 +95,72 @@ void JsonSink::close_section() {
   section_ = NONE;
 }
 
-void JsonSink::map_begin(MapKind) { open_section(SEGMENTS); }
+void JsonSink::map_begin(MapKind kind) {
+  map_ = kind;
+  open_section(kind == MAP_JPEG_SEGMENTS                          ? SEGMENTS
+               : kind == MAP_BMFF_BOXES || kind == MAP_JXL_BOXES ? BOXES
+               : kind == MAP_RAF_HEADER                          ? RAF
+                                                                 : CHUNKS);
+}
+
+void JsonSink::container_element(const MapElement& e) {
+  char type[11];
+  const std::size_t type_length = type_text(e.type, type);
+  if (e.kind == ELEMENT_ITEM) open_section(ITEMS);
+  if (e.kind == ELEMENT_NOTE) {
+    open_section(MAP_NOTES);
+    writer_.string(e.detail, e.detail_length);
+    return;
+  }
+  writer_.begin_object();
+  switch (e.kind) {
+    case ELEMENT_BOX:
+    case ELEMENT_CHUNK:
+      writer_.member("position", static_cast<std::int64_t>(e.position));
+      writer_.key("type");
+      writer_.string(type, type_length);
+      if (e.kind == ELEMENT_BOX) {
+        writer_.member("size", static_cast<std::int64_t>(e.size));
+      } else {
+        writer_.member("length", static_cast<std::int64_t>(e.size));
+      }
+      if (e.kind == ELEMENT_BOX) writer_.member("depth", e.depth);
+      break;
+    case ELEMENT_ITEM:
+      writer_.member("id", e.id);
+      writer_.key("type");
+      writer_.string(type, type_length);
+      if (e.sized) {
+        writer_.member("position", static_cast<std::int64_t>(e.at));
+        writer_.member("length", static_cast<std::int64_t>(e.size));
+      }
+      break;
+    default:  // ELEMENT_FIELD
+      writer_.member("position", static_cast<std::int64_t>(e.position));
+      writer_.member("name", e.name);
+      if (std::strcmp(e.name, "entry") == 0) {
+        writer_.member("tag", e.id);
+        writer_.member("length", static_cast<std::int64_t>(e.size));
+      } else if (e.sized) {
+        writer_.member("offset", static_cast<std::int64_t>(e.at));
+        writer_.member("length", static_cast<std::int64_t>(e.size));
+      }
+      break;
+  }
+  if (e.detail != nullptr) {
+    writer_.key("detail");
+    writer_.string(e.detail, e.detail_length);
+  }
+  if (e.past_end) writer_.flag("past_end");
+  writer_.end_object();
+}
 
 void JsonSink::map_element(const MapElement& s) {
+  if (s.kind == ELEMENT_EXIF) return;  // the "tiff" member says where the Exif data lie
+  if (s.kind != ELEMENT_SEGMENT) {
+    container_element(s);
+    return;
+  }
   writer_.begin_object();
   writer_.member("position", static_cast<std::int64_t>(s.position));
   writer_.member("marker", s.marker);
@@ -123,7 +188,12 @@ void JsonSink::map_element(const MapElement& s) {
 
 void JsonSink::map_end(MapStop stop) {
   close_section();
-  if (const char* text = map_stop_text(stop)) writer_.member("segments_stop", text);
+  static constexpr const char* kStops[] = {"segments_stop", "boxes_stop", "chunks_stop",
+                                           "chunks_stop",   "boxes_stop", "raf_stop"};
+  if (const char* text = map_stop_text(stop)) {
+    writer_.key(kStops[map_], std::strlen(kStops[map_]));
+    writer_.string(text, std::strlen(text));
+  }
 }
 
 void JsonSink::tiff(const TiffLocation& location) {
@@ -131,7 +201,8 @@ void JsonSink::tiff(const TiffLocation& location) {
   writer_.key("tiff");
   writer_.begin_object();
   writer_.member("position", std::int64_t{location.position});
-  writer_.member("layout", kLayouts[location.layout]);
+  writer_.member("layout", layout_name(location.layout));
+  if (location.decoded) writer_.flag("decoded");
   writer_.key("byte_order");
   if (location.byte_order < 0) {
     writer_.null();
@@ -326,6 +397,7 @@ void JsonSink::picture(const PictureReport& r) {
   if (p.source == PIC_MPF || p.source == PIC_SUBIFD)
     writer_.member("number", std::int64_t{p.number});
   if (p.source == PIC_MAKER_NOTE) writer_.member("maker", p.maker);
+  if (p.source == PIC_PREVIEW || p.source == PIC_FULL) writer_.member("container", p.maker);
   writer_.member("kind", picture_form_name(p.form));
   if (r.sized) {
     writer_.member("width", std::int64_t{r.width});

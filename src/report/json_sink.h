@@ -35,7 +35,19 @@ class JsonSink final : public Sink {
 
  private:
   /// The array members of a file's object, in the order they come.
-  enum Section : std::uint8_t { SEGMENTS, MPF, DIRECTORIES, PICTURES, NONE };
+  enum Section : std::uint8_t {
+    SEGMENTS,
+    BOXES,
+    CHUNKS,
+    ITEMS,
+    RAF,
+    MAP_NOTES,
+    MPF,
+    DIRECTORIES,
+    PICTURES,
+    NONE
+  };
+  void container_element(const MapElement& element);
   void open_section(Section section);
   void close_section();
   void numbers(ValueView& value);
@@ -46,6 +58,7 @@ class JsonSink final : public Sink {
   int files_ = 0;
   bool file_open_ = false;
   Section section_ = NONE;
+  MapKind map_ = MAP_JPEG_SEGMENTS;
   bool directory_open_ = false;
   FileResult result_ = RESULT_HANDLED;
   // A block's lines that are no entries, written as its "notes" when it closes.

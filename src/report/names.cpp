@@ -108,6 +108,37 @@ std::string note_text(const Note& note) {
   return "";
 }
 
+std::size_t type_text(const char (&type)[5], char (&out)[11]) {
+  bool printable = true;
+  for (int i = 0; i < 4; ++i) printable = printable && type[i] >= 0x20 && type[i] <= 0x7E;
+  if (printable) {
+    std::memcpy(out, type, 5);
+    return 4;
+  }
+  out[0] = '0';
+  out[1] = 'x';
+  for (int i = 0; i < 4; ++i) {
+    const auto c = static_cast<std::uint8_t>(type[i]);
+    out[2 + 2 * i] = kHexDigits[c >> 4];
+    out[3 + 2 * i] = kHexDigits[c & 0xF];
+  }
+  out[10] = '\0';
+  return 10;
+}
+
+const char* map_name(MapKind kind) {
+  static constexpr const char* kNames[] = {"JPEG segments", "ISO BMFF boxes", "RIFF chunks",
+                                           "PNG chunks",    "JPEG XL boxes",  "RAF header"};
+  return kNames[kind];
+}
+
+const char* layout_name(TiffLayout layout) {
+  static constexpr const char* kNames[] = {"offset-6", "segment", "bare", "tiff", "rw2", "orf",
+                                           "heif", "avif", "cr3", "webp", "png", "png-raw-profile",
+                                           "jxl", "jxl-brob", "raf"};
+  return kNames[layout];
+}
+
 const char* picture_form_name(std::uint8_t form) {
   static constexpr const char* kForms[] = {"JPEG", "RGB", "palette"};
   return kForms[form];
@@ -127,6 +158,10 @@ const char* map_stop_text(MapStop stop) {
       return "a read of the file failed: the walk stops";
     case MAP_END:
       return "the end of the file: the walk stops";
+    case MAP_OVERRUN:
+      return "a box or chunk that runs past its parent or the end of the file: the walk stops";
+    case MAP_TOO_MANY:
+      return "more boxes or chunks than the map lists: the walk stops";
     case MAP_COMPLETE:
       break;
   }

@@ -22,6 +22,16 @@ std::string note_text(const Note& note);
 /// "palette".
 const char* picture_form_name(std::uint8_t form);
 
+/// A box's or chunk's type as both forms name it: its four characters, or "0x" and its eight
+/// hexadecimal digits when one of them is not printable. Returns its length.
+std::size_t type_text(const char (&type)[5], char (&out)[11]);
+
+/// The heading of a map, less " dumping...:" ("ISO BMFF boxes").
+const char* map_name(MapKind kind);
+
+/// The layout's name ("offset-6", "heif", "png-raw-profile").
+const char* layout_name(TiffLayout layout);
+
 /// Why a map stopped short, as its last line says it; null for a map that reached SOS or EOI.
 const char* map_stop_text(MapStop stop);
 

@@ -25,6 +25,17 @@ enum TiffLayout : std::uint8_t {
   LAYOUT_SEGMENT,   // an APP1 segment the walk of -s found
   LAYOUT_BARE,      // a file that begins with the Exif identifier
   LAYOUT_TIFF,      // a TIFF-format file
+  LAYOUT_RW2,       // Panasonic's raw file: a TIFF structure whose header says 0x55
+  LAYOUT_ORF,       // Olympus's: "IIRO", "IIRS", "MMOR"
+  LAYOUT_HEIF,      // the Exif item of a HEIF or HEIC file
+  LAYOUT_AVIF,      // the Exif item of an AVIF file
+  LAYOUT_CR3,       // CR3's CMT1 box
+  LAYOUT_WEBP,      // the EXIF chunk of a WebP file
+  LAYOUT_PNG,       // PNG's eXIf chunk
+  LAYOUT_PNG_TEXT,  // a PNG text chunk's raw profile, decoded: no file position
+  LAYOUT_JXL,       // the Exif box of a JPEG XL file
+  LAYOUT_JXL_BROTLI,  // its brob box, decoded: no file position
+  LAYOUT_RAF,       // the JPEG a Fujifilm RAF file holds
 };
 
 struct TiffLocation {
@@ -32,14 +43,33 @@ struct TiffLocation {
   TiffLayout layout;
   /// 1 for "II", 0 for "MM", -1 for a mark that is neither.
   int byte_order;
+  /// The data were decoded from the file: `position` and every position in them count from the
+  /// start of the decoded bytes.
+  bool decoded = false;
 };
 
 /// The structure a container map lists.
 enum MapKind : std::uint8_t {
   MAP_JPEG_SEGMENTS,
+  MAP_BMFF_BOXES,
+  MAP_RIFF_CHUNKS,
+  MAP_PNG_CHUNKS,
+  MAP_JXL_BOXES,
+  MAP_RAF_HEADER,
 };
 
-/// One element of a container's map: a JPEG segment.
+/// What an element of a map is.
+enum ElementKind : std::uint8_t {
+  ELEMENT_SEGMENT,  // a JPEG segment
+  ELEMENT_BOX,      // an ISO box: its type, size (header included) and depth
+  ELEMENT_CHUNK,    // a RIFF or PNG chunk: its type and the length of its data
+  ELEMENT_ITEM,     // a HEIF item: its id, type, name, and where its bytes lie
+  ELEMENT_FIELD,    // a field of a RAF header, or an entry of its directory
+  ELEMENT_EXIF,     // where the container keeps its Exif data, and in which layout
+  ELEMENT_NOTE,     // what the map says of a block it could not open: `detail`
+};
+
+/// One element of a container's map.
 struct MapElement {
   std::uint64_t position;
   std::uint8_t marker;
@@ -56,6 +86,23 @@ struct MapElement {
   bool sized;
   std::uint32_t width;
   std::uint32_t height;
+  ElementKind kind = ELEMENT_SEGMENT;
+  /// A box's or chunk's type (four characters), a HEIF item's; a RAF field's name.
+  char type[5] = {};
+  /// How deep a box lies in others.
+  std::uint32_t depth = 0;
+  /// A HEIF item's id; a RAF directory entry's tag.
+  std::uint32_t id = 0;
+  /// What more the element's line says: a brand, an item's name, a field's text.
+  const char* detail = nullptr;
+  std::uint32_t detail_length = 0;
+  /// For an item, a RAF field that points, the Exif data: where it lies (`position` being where
+  /// its description does) and how long it is.
+  std::uint64_t at = 0;
+  std::uint64_t size = 0;
+  /// The Exif data: its layout, decoded from the file.
+  TiffLayout layout = LAYOUT_TIFF;
+  bool decoded = false;
 };
 
 /// Why a map ends where it does.
@@ -67,6 +114,8 @@ enum MapStop : std::uint8_t {
   MAP_END,           // the end of the file
   MAP_PIPE,          // a pipe is not read past the head for the map
   MAP_READ_FAILED,   // a read of the file failed
+  MAP_OVERRUN,       // a box or chunk that runs past its parent or the file: the walk stops
+  MAP_TOO_MANY,      // more boxes or chunks than the map lists
 };
 
 /// Which directory a block is.

@@ -392,8 +392,14 @@ void print_source(const Picture& p) {
     case PIC_IFD0:
       print("IFD0");
       return;
-    default:
+    case PIC_SUBIFD:
       print("SubIFD%u", p.number);
+      return;
+    case PIC_PREVIEW:
+      print("%s preview", p.maker);
+      return;
+    default:
+      print("%s full-size JPEG", p.maker);
       return;
   }
 }
@@ -424,9 +430,105 @@ void TextSink::file_result(FileResult result) {
   }
 }
 
-void TextSink::map_begin(MapKind) { print("JPEG segments dumping...:\n"); }
+void TextSink::map_begin(MapKind kind) { print("%s dumping...:\n", map_name(kind)); }
+
+namespace {
+
+// A file position as "%#8x" prints it, of any size.
+void print_position_field(std::uint64_t v) {
+  if (v <= UINT32_MAX) {
+    print("%#8x", static_cast<std::uint32_t>(v));
+  } else {
+    print_hex(v);
+  }
+}
+
+// A 64-bit count in decimal.
+void print_count(std::uint64_t v) {
+  char digits[24];
+  const auto end = std::to_chars(digits, digits + sizeof digits, v).ptr;
+  print_bytes(digits, static_cast<std::size_t>(end - digits));
+}
+
+void print_detail(const MapElement& e) {
+  if (e.detail != nullptr) print(" [%.*s]", static_cast<int>(e.detail_length), e.detail);
+}
+
+// A box, a chunk, an item, a RAF field, and where the Exif data lies: the lines of a container's
+// map.
+void print_container_element(const MapElement& e) {
+  char type[11];
+  type_text(e.type, type);
+  switch (e.kind) {
+    case ELEMENT_BOX:
+      print_position_field(e.position);
+      print(":%*s%s size=", static_cast<int>(2 * e.depth), "", type);
+      print_count(e.size);
+      print_detail(e);
+      print(e.past_end ? " <runs past its parent or the end of the file>\n" : "\n");
+      return;
+    case ELEMENT_CHUNK:
+      print_position_field(e.position);
+      print(":%s length=", type);
+      print_count(e.size);
+      print_detail(e);
+      print(e.past_end ? " <runs past the end of the file>\n" : "\n");
+      return;
+    case ELEMENT_ITEM:
+      print("\titem %u: %s", e.id, type);
+      print_detail(e);
+      if (!e.sized) {
+        print(" <no place in the file>\n");
+        return;
+      }
+      print(" at ");
+      print_hex(e.at);
+      print(", ");
+      print_count(e.size);
+      print(e.past_end ? " bytes <past the end of the file>\n" : " bytes\n");
+      return;
+    case ELEMENT_NOTE:
+      print("\t<%.*s>\n", static_cast<int>(e.detail_length), e.detail);
+      return;
+    case ELEMENT_FIELD:
+      print_position_field(e.position);
+      if (std::strcmp(e.name, "entry") == 0) {
+        print(":entry 0x%.*x, %u bytes\n", 4, e.id, static_cast<std::uint32_t>(e.size));
+      } else if (e.sized) {
+        print(":%s at ", e.name);
+        print_hex(e.at);
+        print(", ");
+        print_count(e.size);
+        print(e.past_end ? " bytes <past the end of the file>\n" : " bytes\n");
+      } else {
+        print(":%s", e.name);
+        print_detail(e);
+        print("\n");
+      }
+      return;
+    default:  // ELEMENT_EXIF
+      print("\t<Exif data: %s, ", layout_name(e.layout));
+      if (e.decoded) {
+        print("decoded from the file: its positions count from the start of the decoded bytes, "
+              "the TIFF header at ");
+      } else {
+        print("the TIFF header at ");
+      }
+      print_hex(e.position);
+      print(", ");
+      print_count(e.size);
+      print(" bytes>\n");
+      return;
+  }
+}
+
+}  // namespace
 
 void TextSink::map_element(const MapElement& s) {
+  if (s.kind != ELEMENT_SEGMENT) {
+    print_container_element(s);
+    return;
+  }
   const char code[3] = {kHexDigits[s.marker >> 4], kHexDigits[s.marker & 0xF], '\0'};
   const auto at = static_cast<std::uint32_t>(s.position);
   if (s.name != nullptr) {

@@ -1,5 +1,8 @@
 #include "tiff/links.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "tags/tag_table.h"
 #include "tiff/byte_order.h"
 
@@ -14,6 +17,7 @@ constexpr Link kLinks[] = {
     {DIR_EXIF, 0x927C, DIR_MAKER_NOTE, LINK_MAKER_NOTE, nullptr},
     {DIR_IFD0, 0x8825, DIR_GPS, LINK_POINTER, &kGpsNames},
     {DIR_IFD0, 0x014A, DIR_SUBIFD, LINK_ARRAY, &kTiffNames},
+    {DIR_IFD0, 0xC634, DIR_MAKER_NOTE, LINK_DNG_MAKER_NOTE, nullptr},
     {DIR_IFD1, 0x014A, DIR_SUBIFD, LINK_ARRAY, &kTiffNames},
     {DIR_IFD1, 0, DIR_IFD, LINK_NEXT, &kTiffNames},
     {DIR_IFD, 0x014A, DIR_SUBIFD, LINK_ARRAY, &kTiffNames},
@@ -43,7 +47,8 @@ class DirectoryWalk::MakerDump final : public MakerVisitor {
     Sink& sink = walk_.sink_;
     // The block's position: the maker note's IFD, or where its bytes start when it has none.
     const MakerPlace p{note.data, note.ifd, note.little_endian};
-    const std::int64_t at = placed && note.is_ifd ? p.position() : walk_.position(e.value);
+    const std::int64_t at =
+        placed && note.is_ifd ? p.position() : walk_.position(walk_.tiff_, e.value);
     sink.directory_begin({DIR_MAKER_NOTE, 0, 0, nullptr, at});
     if (!placed) {
       sink.note({NOTE_IFD_BEYOND});
@@ -104,58 +109,63 @@ bool DirectoryWalk::body(const TiffData& data, std::uint32_t ifd, int order,
 
 void DirectoryWalk::after_ifd0(std::uint32_t ifd0) {
   dumped_.count = 0;
-  dumped_.add(position(ifd0));
-  children(DIR_IFD0, 0, ifd0);
+  dumped_.add(position(tiff_, ifd0));
+  children(tiff_, order_, DIR_IFD0, 0, ifd0);
 }
 
 void DirectoryWalk::after_ifd1(std::uint32_t ifd1) {
-  if (!dumped_.holds(position(ifd1))) dumped_.add(position(ifd1));
-  children(DIR_IFD1, 1, ifd1);
+  if (!dumped_.holds(position(tiff_, ifd1))) dumped_.add(position(tiff_, ifd1));
+  children(tiff_, order_, DIR_IFD1, 1, ifd1);
 }
 
-void DirectoryWalk::children(DirectoryKind kind, std::uint32_t number, std::uint32_t ifd) {
+void DirectoryWalk::children(const TiffData& data, int order, DirectoryKind kind,
+                             std::uint32_t number, std::uint32_t ifd) {
   for (const Link& link : kLinks) {
     if (link.parent != kind) continue;
     switch (link.form) {
       case LINK_POINTER:
-        pointed(link, ifd);
+        pointed(data, order, link, ifd);
         break;
       case LINK_ARRAY:
-        subifds(ifd, number);
+        subifds(data, order, ifd, number);
         break;
       case LINK_NEXT:
-        next(ifd, number + 1);
+        next(data, order, ifd, number + 1);
         break;
       case LINK_MAKER_NOTE: {
         MakerDump dump(*this);
         MakerVisitor* visitors[2] = {&dump, finder_};
-        walk_maker_note(tiff_, ifd, order_, camera_, visitors, finder_ != nullptr ? 2 : 1);
-        finder_walked_ = finder_ != nullptr;
+        walk_maker_note(data, ifd, order, camera_, visitors, finder_ != nullptr ? 2 : 1);
+        finder_walked_ = finder_walked_ || finder_ != nullptr;
         break;
       }
+      case LINK_DNG_MAKER_NOTE:
+        dng_maker_note(data, order, ifd);
+        break;
     }
   }
 }
 
 // A pointer entry of the main TIFF structure (the first of its tag): followed when it is a
 // single 32-bit offset; a directory no pointer names gets no block.
-void DirectoryWalk::pointed(const Link& link, std::uint32_t ifd) {
+void DirectoryWalk::pointed(const TiffData& data, int order, const Link& link, std::uint32_t ifd) {
   TagEntry e;
-  if (!find_entry(tiff_, ifd, link.tag, order_, &e)) return;
+  if (!find_entry(data, ifd, link.tag, order, &e)) return;
   const bool followed = is_pointer_entry(e.type, e.count);
-  sink_.directory_begin({link.child, 0, 0, nullptr, followed ? position(e.value) : -1});
+  sink_.directory_begin({link.child, 0, 0, nullptr, followed ? position(data, e.value) : -1});
   if (!followed) {
     sink_.note({NOTE_NOT_FOLLOWED});
     sink_.directory_end();
     return;
   }
-  if (body(tiff_, e.value, order_, *link.names)) children(link.child, 0, e.value);
+  if (body(data, e.value, order, *link.names)) children(data, order, link.child, 0, e.value);
 }
 
 // The SubIFDs of IFD number `owner`, at `ifd`, each a block.
-void DirectoryWalk::subifds(std::uint32_t ifd, std::uint32_t owner) {
+void DirectoryWalk::subifds(const TiffData& data, int order, std::uint32_t ifd,
+                            std::uint32_t owner) {
   TagEntry e;
-  if (!find_entry(tiff_, ifd, 0x014A, order_, &e)) return;
+  if (!find_entry(data, ifd, 0x014A, order, &e)) return;
   if (!is_pointer_type(e.type) || e.count == 0) {
     sink_.directory_begin({DIR_SUBIFD, 1, owner});
     sink_.note({NOTE_NOT_FOLLOWED});
@@ -164,28 +174,81 @@ void DirectoryWalk::subifds(std::uint32_t ifd, std::uint32_t owner) {
   }
   for (std::uint32_t i = 0; i < e.count; ++i) {
     std::uint32_t offset = e.value;
-    if (e.count > 1 && !read32_at(tiff_, std::uint64_t{e.value} + 4u * i, order_, &offset)) {
+    if (e.count > 1 && !read32_at(data, std::uint64_t{e.value} + 4u * i, order, &offset)) {
       // The table of offsets runs past the data read: so do the rest.
       sink_.directory_begin({DIR_SUBIFD, i + 1, owner});
       sink_.note({NOTE_IFD_BEYOND});
       sink_.directory_end();
       return;
     }
-    sink_.directory_begin({DIR_SUBIFD, i + 1, owner, nullptr, position(offset)});
-    if (!body(tiff_, offset, order_, kTiffNames) && dumped_.count == DirectorySet::kMost) return;
+    sink_.directory_begin({DIR_SUBIFD, i + 1, owner, nullptr, position(data, offset)});
+    if (!body(data, offset, order, kTiffNames) && dumped_.count == DirectorySet::kMost) return;
   }
 }
 
 // The IFD that the next-IFD field of the IFD at `ifd` leads to, as IFD `number`.
-void DirectoryWalk::next(std::uint32_t ifd, std::uint32_t number) {
+void DirectoryWalk::next(const TiffData& data, int order, std::uint32_t ifd,
+                         std::uint32_t number) {
   std::uint16_t n;
   std::uint32_t offset = 0;
-  if (!read16_at(tiff_, ifd, order_, &n) ||
-      !read32_at(tiff_, entry_offset(ifd, n), order_, &offset) || offset == 0) {
+  if (!read16_at(data, ifd, order, &n) ||
+      !read32_at(data, entry_offset(ifd, n), order, &offset) || offset == 0) {
     return;
   }
-  sink_.directory_begin({DIR_IFD, number, 0, nullptr, position(offset)});
-  if (body(tiff_, offset, order_, kTiffNames)) children(DIR_IFD, number, offset);
+  sink_.directory_begin({DIR_IFD, number, 0, nullptr, position(data, offset)});
+  if (body(data, offset, order, kTiffNames)) children(data, order, DIR_IFD, number, offset);
+}
+
+// DNGPrivateData: "Adobe", then records of a type, a size and their bytes; the maker note of
+// the camera's own file is the MakN record: its byte order, where it stood in that file, then
+// the maker note, whose offsets count as they did there.
+void DirectoryWalk::dng_maker_note(const TiffData& data, int order, std::uint32_t ifd) {
+  TagEntry e;
+  if (!find_entry(data, ifd, 0xC634, order, &e) || (e.type != BYTE && e.type != UNDEFINED) ||
+      e.count < 26 || !data.contains(e.value, 6) || std::memcmp(data.at(e.value), "Adobe", 6) != 0) {
+    return;
+  }
+  std::uint64_t at = std::uint64_t{e.value} + 6;
+  const std::uint64_t end = std::uint64_t{e.value} + e.count;
+  while (at + 8 <= end && data.contains(at, 8)) {
+    const std::uint8_t* r = data.at(at);
+    const std::uint64_t size = big32(r + 4);
+    if (std::memcmp(r, "MakN", 4) != 0) {
+      at += 8 + size + (size & 1);
+      continue;
+    }
+    if (size < 6 || !data.contains(at + 8, 6)) return;
+    const std::uint8_t* h = data.at(at + 8);
+    const int note_order = byte_order_from_mark(h[0], h[1]);
+    if (note_order < 0) return;
+    const std::uint32_t original = big32(h + 2);
+    const std::uint64_t note = at + 14;  // where the maker note lies now
+    const std::uint64_t count = std::min<std::uint64_t>(size - 6, end - note);
+    // Offsets that counted from the camera's file's TIFF header find their bytes here.
+    const TiffData moved = data.shifted(static_cast<std::int64_t>(note) - original);
+    TagEntry m{0x927C, UNDEFINED, static_cast<std::uint32_t>(count), original};
+    MakerNotePlace place;
+    const bool placed = place_maker_note(moved, original, m.count, note_order, camera_, &place);
+    MakerDump dump(*this);
+    MakerVisitor* visitors[2] = {&dump, finder_};
+    TagEntry shown = m;
+    shown.value = static_cast<std::uint32_t>(note);
+    walk_placed_maker_note(shown, placed, place, camera_, visitors, finder_ != nullptr ? 2 : 1);
+    return;
+  }
+}
+
+void DirectoryWalk::extra_directory(DirectoryKind kind, const TiffData& data, std::uint32_t ifd,
+                                    int order, const TagTable& names) {
+  sink_.directory_begin({kind, 0, 0, nullptr, position(data, ifd)});
+  if (body(data, ifd, order, names)) children(data, order, kind, 0, ifd);
+}
+
+void DirectoryWalk::extra_maker_note(const MakerNotePlace& place, std::uint32_t position) {
+  MakerDump dump(*this);
+  MakerVisitor* visitors[1] = {&dump};
+  const TagEntry shown{0x927C, UNDEFINED, 0, position};
+  walk_placed_maker_note(shown, true, place, camera_, visitors, 1);
 }
 
 }  // namespace pelnor

@@ -18,6 +18,7 @@ enum LinkForm : std::uint8_t {
   LINK_ARRAY,       // the SubIFDs: an offset, or a table of them
   LINK_NEXT,        // the next-IFD field after the entries, not an entry
   LINK_MAKER_NOTE,  // the maker note, read by its layout, and the makers' own links inside it
+  LINK_DNG_MAKER_NOTE,  // DNGPrivateData's copy of the camera's maker note
 };
 
 struct Link {
@@ -44,18 +45,28 @@ class DirectoryWalk {
   /// ...) with theirs.
   void after_ifd1(std::uint32_t ifd1);
 
+  /// After IFD0's block: a directory a container keeps in a TIFF structure of its own (CR3's
+  /// CMT2 and CMT4), at offset `ifd` of `data`, with its children.
+  void extra_directory(DirectoryKind kind, const TiffData& data, std::uint32_t ifd, int order,
+                       const TagTable& names);
+  /// A maker note a container keeps in a TIFF structure of its own (CR3's CMT3), placed, whose
+  /// bytes start at file position `position`.
+  void extra_maker_note(const MakerNotePlace& place, std::uint32_t position);
+
   /// True once the maker note was walked with the finder.
   bool found_maker_note() const { return finder_walked_; }
 
  private:
   class MakerDump;
-  void children(DirectoryKind kind, std::uint32_t number, std::uint32_t ifd);
-  void pointed(const Link& link, std::uint32_t ifd);
-  void subifds(std::uint32_t ifd, std::uint32_t owner);
-  void next(std::uint32_t ifd, std::uint32_t number);
+  void children(const TiffData& data, int order, DirectoryKind kind, std::uint32_t number,
+                std::uint32_t ifd);
+  void pointed(const TiffData& data, int order, const Link& link, std::uint32_t ifd);
+  void subifds(const TiffData& data, int order, std::uint32_t ifd, std::uint32_t owner);
+  void next(const TiffData& data, int order, std::uint32_t ifd, std::uint32_t number);
+  void dng_maker_note(const TiffData& data, int order, std::uint32_t ifd);
   bool body(const TiffData& data, std::uint32_t ifd, int order, const TagTable& names);
-  std::int64_t position(std::uint32_t offset) const {
-    return std::int64_t{tiff_.position} + tiff_.origin + offset;
+  static std::int64_t position(const TiffData& data, std::uint32_t offset) {
+    return std::int64_t{data.position} + data.origin + offset;
   }
 
   const TiffData& tiff_;

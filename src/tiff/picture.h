@@ -17,6 +17,8 @@ enum PictureSource : std::uint8_t {
   PIC_FLASHPIX = 6,    // the preview of FlashPix streams in APP2
   PIC_IFD0 = 7,        // the JPEG of IFD0 of a TIFF-format file
   PIC_SUBIFD = 8,      // the JPEG of a SubIFD of a TIFF-format file
+  PIC_PREVIEW = 9,     // a container's preview: CR3's PRVW, the JPEG inside a RAF
+  PIC_FULL = 10,       // CR3's full-size JPEG, the first track's sample
 };
 
 /// What a picture's bytes are.
@@ -37,7 +39,8 @@ struct Picture {
   PictureForm form = FORM_JPEG;
   /// The MPF image's number, the SubIFD's number; 0 for the others.
   std::uint32_t number = 0;
-  /// For a maker-note preview, the layout's name ("Nikon").
+  /// For a maker-note preview, the layout's name ("Nikon"); for a container's, the container's
+  /// ("CR3").
   const char* maker = nullptr;
   /// Photoshop's thumbnail resource 0x0409, whose colours are stored blue-green-red.
   bool bgr = false;

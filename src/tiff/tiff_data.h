@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "io/byte_source.h"
+#include "tiff/pages.h"
 
 namespace pelnor {
 
@@ -25,26 +26,43 @@ struct TiffData {
   ByteSource* file = nullptr;
   /// Where offset 0 lies, in bytes from the TIFF header.
   std::int64_t origin = 0;
+  /// For a TIFF-format file, the rest of the file past the data read, loaded as it is reached;
+  /// null for every other: then the data read is all there is.
+  TiffPages* pages = nullptr;
 
-  /// True when the `length` bytes at `offset` all lie inside the data read. 64-bit arithmetic:
-  /// neither an offset near 2^32 nor a count times an element size can wrap.
-  constexpr bool contains(std::uint64_t offset, std::uint64_t length) const {
+  /// True when the `length` bytes at `offset` all lie inside the data read (or a page of the
+  /// file past it). 64-bit arithmetic: neither an offset near 2^32 nor a count times an element
+  /// size can wrap.
+  bool contains(std::uint64_t offset, std::uint64_t length) const {
     const std::int64_t from = static_cast<std::int64_t>(offset) + origin;
-    return from >= 0 && static_cast<std::uint64_t>(from) <= size &&
-           length <= size - static_cast<std::uint64_t>(from);
+    if (from >= 0 && static_cast<std::uint64_t>(from) <= size &&
+        length <= size - static_cast<std::uint64_t>(from)) {
+      return true;
+    }
+    return pages != nullptr && from >= 0 &&
+           pages->contains(position + static_cast<std::uint64_t>(from), length);
   }
 
   /// How many bytes of the data read lie at and after `offset`: 0 when it lies outside.
-  constexpr std::uint64_t bytes_at(std::uint64_t offset) const {
+  std::uint64_t bytes_at(std::uint64_t offset) const {
     const std::int64_t from = static_cast<std::int64_t>(offset) + origin;
-    return from >= 0 && static_cast<std::uint64_t>(from) < size
-               ? size - static_cast<std::uint64_t>(from)
+    if (from >= 0 && static_cast<std::uint64_t>(from) < size) {
+      return size - static_cast<std::uint64_t>(from);
+    }
+    return pages != nullptr && from >= 0
+               ? pages->bytes_at(position + static_cast<std::uint64_t>(from))
                : 0;
   }
 
   /// The address of `offset`; only for an offset that `contains` has accepted.
   const std::uint8_t* at(std::uint64_t offset) const {
-    return base + (static_cast<std::int64_t>(offset) + origin);
+    const std::int64_t from = static_cast<std::int64_t>(offset) + origin;
+    if (pages != nullptr) {
+      // A range that contains() found in a page may have begun in the data read: the page
+      // holds it whole.
+      if (const std::uint8_t* p = pages->find(position + static_cast<std::uint64_t>(from))) return p;
+    }
+    return base + from;
   }
 
   /// The file position that offsets count from, as the generic line adds it to a value: in 32

@@ -58,8 +58,8 @@ def corpus_run(doc, *extra):  # (arguments, manifest's file names) of a check ov
     ap = argparse.ArgumentParser(description=doc.splitlines()[0])
     ap.add_argument("--pelnor", required=True)
     ap.add_argument("--corpus", required=True)
-    for name in extra:
-        ap.add_argument(name)
+    for name in extra:  # an option with a value, or (a flag, its help)
+        ap.add_argument(name) if isinstance(name, str) else ap.add_argument(name[0], action="store_true", help=name[1])
     args = ap.parse_args()
     manifest = os.path.join(args.corpus, "MANIFEST.tsv")
     if not os.path.isfile(manifest):
