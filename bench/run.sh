@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Batch benchmark: pelnor (by default, with -s -k, and dumping with -a) against the system-call
 # floor and exiv2, jhead and exiftool, -p over phone files against its own floor with the peak
-# memory of a 20 MB preview, -j against the text and against exiftool's JSON, plus the
-# strip-conversion microbenchmark.
+# memory of a 20 MB preview, -j against the text and against exiftool's JSON, -s -a over the
+# containers (../shared/corpus/containers, or $PELNOR_CONTAINERS) against exiftool with the memory
+# and the bytes read of 50 MB raw files, plus the strip-conversion microbenchmark.
 #
 #   bench/run.sh [-n FILES] [-r RUNS] [-p PEER_FILES] [-d DIR] [--no-micro] [--keep]
 #
@@ -81,6 +82,12 @@ echo
 if [ -d "$corpus" ]; then
   python3 "$root/bench/json_bench.py" --pelnor "$build/pelnor/pelnor" --measure "$build/bench_measure" \
     --corpus "$corpus"
+  echo
+fi
+containers="${PELNOR_CONTAINERS:-$root/../shared/corpus/containers}"
+if [ -d "$containers" ]; then
+  python3 "$root/bench/containers_bench.py" --pelnor "$build/pelnor/pelnor" --measure "$build/bench_measure" \
+    --corpus "$containers"
   echo
 fi
 if [ $micro = 1 ]; then

@@ -240,13 +240,12 @@ def exif_jpeg_with_thumbnail(order, make, thumb):
         picture(6240, 4160, "raf main")[2:]
 
 
-def dng(order="<"):
+def dng(order="<", far=100000, preview=None, tail=b""):
     """A DNG whose IFD0 keeps a small thumbnail strip near its start, and whose Exif IFD, SubIFDs,
-    preview and DNGPrivateData lie past its first 96 KB: the camera's maker note, moved, with the
-    position it had in the original file."""
+    preview and DNGPrivateData lie `far` bytes in (past its first 96 KB): the camera's maker note,
+    moved, with the position it had in the original file. `tail` ends the file."""
     t = Tiff(order)
     t.patch(4, 8)
-    far = 100000
     rgb = bytes(range(12))
     ifd0, f0 = t.ifd([(0x00FE, LONG, 1, 1), (0x0100, LONG, 1, 2), (0x0101, LONG, 1, 2),
                       (0x0102, SHORT, 3, t.pack("HHH", 8, 8, 8)), (0x0103, SHORT, 1, 1), (0x0106, SHORT, 1, 2),
@@ -260,7 +259,7 @@ def dng(order="<"):
     exif, _ = t.ifd([(0x829A, RATIONAL, 1, t.pack("II", 1, 60)), (0x9000, UNDEF, 4, b"0230"),
                      (0x9003, ASCII, 20, "2013:01:02 03:04:05\0")])
     t.patch(f0[0x8769], exif)
-    preview = picture(1024, 683, "dng preview")
+    preview = preview or picture(1024, 683, "dng preview")
     raw, _ = t.ifd([(0x00FE, LONG, 1, 0), (0x0100, LONG, 1, 5472), (0x0101, LONG, 1, 3648), (0x0103, SHORT, 1, 7)])
     sub2, f2 = t.ifd([(0x00FE, LONG, 1, 1), (0x0100, LONG, 1, 1024), (0x0101, LONG, 1, 683), (0x0103, SHORT, 1, 7),
                       (0x0111, LONG, 1, 0), (0x0117, LONG, 1, len(preview))])
@@ -293,7 +292,7 @@ def dng(order="<"):
     t.patch(f0[0xC634], t.here())
     t.patch(f0[0xC634] - 4, len(private))
     t.b += private
-    return bytes(t.b)
+    return bytes(t.b) + tail
 
 
 # ---------------------------------------------------------------------------------------------

@@ -359,6 +359,9 @@ int dump_file(Session& session, ByteSource& input, const char* name, FileState* 
     extra_blocks(session, input, walk);
   }
   f->maker_walked = walk.found_maker_note();
+  // A directory of a raw file read where it lies, past the data read: a read that failed there
+  // is no fact about the file, and nothing after it is reported.
+  if (input.failed()) return cannot_read(session);
 
   // A next-IFD field that cannot be read leaves IFD1 unknown, as an offset of 0 does.
   std::uint32_t ifd1 = 0;
@@ -375,6 +378,7 @@ int dump_file(Session& session, ByteSource& input, const char* name, FileState* 
   }
   report_ifd(sink, DIR_IFD1, tiff, ifd1, std::int64_t{tiff.origin_position()} + ifd1, order);
   if (options.all) walk.after_ifd1(ifd1);
+  if (input.failed()) return cannot_read(session);
   return thumbnail_stage(session, input, tiff, ifd1, order, name);
 }
 

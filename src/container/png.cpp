@@ -202,6 +202,11 @@ void read_png(ByteSource& file, std::uint64_t file_size, Sink* map, ContainerFin
         found->exif = ExifBlock{true, at + 8 + skip, length - skip, {}, false};
         found->layout = LAYOUT_PNG;
       }
+    } else if (e.past_end && std::memcmp(c + 4, "eXIf", 4) == 0 && !found->exif.found &&
+               file_size - at - 8 >= 8 && file_size != UINT64_MAX) {
+      // An eXIf chunk the end of the file cuts is read as far as the file goes.
+      found->exif = ExifBlock{true, at + 8, file_size - at - 8, {}, false};
+      found->layout = LAYOUT_PNG;
     }
     if (!keyword.empty()) {
       e.detail = keyword.c_str();

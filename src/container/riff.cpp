@@ -45,15 +45,17 @@ void read_riff(ByteSource& file, std::uint64_t file_size, Sink* map, ContainerFi
         MapElement e = chunk(at, c, length);
         e.past_end = length > end - at - 8;
         if (map != nullptr) map->map_element(e);
-        if (e.past_end) {
-          stop = MAP_OVERRUN;
-        } else if (std::memcmp(c, "EXIF", 4) == 0 && !found->exif.found && length >= 8) {
+        // An EXIF chunk the end of the file cuts is read as far as the file goes, as a JPEG's
+        // Exif segment is.
+        const std::uint64_t held = e.past_end ? end - at - 8 : length;
+        if (std::memcmp(c, "EXIF", 4) == 0 && !found->exif.found && held >= 8) {
           // Some writers put the JPEG segment's identifier first.
-          const bool prefixed = length >= 14 && file.read_whole(at + 8, c + 8, 6) &&
+          const bool prefixed = held >= 14 && file.read_whole(at + 8, c + 8, 6) &&
                                 std::memcmp(c + 8, "Exif\0\0", 6) == 0;
           const std::uint64_t skip = prefixed ? 6 : 0;
-          found->exif = ExifBlock{true, at + 8 + skip, length - skip, {}, false};
+          found->exif = ExifBlock{true, at + 8 + skip, held - skip, {}, false};
         }
+        if (e.past_end) stop = MAP_OVERRUN;
         at += 8 + length + (length & 1);  // chunks are padded to even lengths
       }
     }
