@@ -111,7 +111,8 @@ else()
   set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
   # The summary is the synopsis line; the lines above follow it.
   set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
-  # libc6, libstdc++6 and libgcc-s1 with the versions the binary needs, found by dpkg-shlibdeps.
+  # libc6, libstdc++6, libgcc-s1, zlib1g and libbrotli1 with the versions the binary needs,
+  # found by dpkg-shlibdeps.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 endif()
 
