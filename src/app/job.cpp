@@ -60,8 +60,8 @@ Copy write_jpeg(Session& session, ByteSource& input, FileHandle file, const Tiff
 // The report of the thumbnail detection found, then with -o its extraction. Only a JPEG
 // thumbnail past the data read reaches into the file; a read of it that fails makes the file one
 // that cannot be read.
-int report_thumbnail(Session& session, ByteSource& input, const TiffData& tiff, std::int32_t kind,
-                     const char* name) {
+int report_thumbnail(Session& session, ByteSource& input, const TiffData& tiff,
+                     std::int32_t kind) {
   Sink& sink = session.sink;
   const ThumbInfo& thumb = session.thumb;
   // A signature that could not be read says nothing about the file: the file is one that
@@ -84,7 +84,7 @@ int report_thumbnail(Session& session, ByteSource& input, const TiffData& tiff, 
   if (extracting) {
     // The output name has no length limit of its own; the string keeps its capacity from file
     // to file.
-    session.out_name.assign(name);
+    session.out_name.assign(session.out_prefix);
     session.out_name.append(kind == THUMB_JPEG ? ".thumb.jpg" : ".thumb.bmp");
     const char* out = session.out_name.c_str();
     const FileHandle file = create_output(session, out);
@@ -109,16 +109,15 @@ int report_thumbnail(Session& session, ByteSource& input, const TiffData& tiff, 
 
 // The thumbnail stage for a file whose IFD1 has been reported.
 int thumbnail_stage(Session& session, ByteSource& input, const TiffData& tiff,
-                    std::uint32_t ifd1, int order, const char* name) {
+                    std::uint32_t ifd1, int order) {
   const std::int32_t kind =
       find_thumbnail(tiff, ifd1, &session.thumb, order) ? session.thumb.kind : THUMB_NONE;
-  return report_thumbnail(session, input, tiff, kind, name);
+  return report_thumbnail(session, input, tiff, kind);
 }
 
 // The thumbnail a container keeps itself (CR3's THMB), in place of IFD1's: a JPEG when its bytes
 // begin with the start-of-image marker.
-int container_thumbnail(Session& session, ByteSource& input, const TiffData& tiff,
-                        const char* name) {
+int container_thumbnail(Session& session, ByteSource& input, const TiffData& tiff) {
   const ContainerFind& c = session.container;
   ThumbInfo& thumb = session.thumb;
   thumb = ThumbInfo{};
@@ -133,7 +132,7 @@ int container_thumbnail(Session& session, ByteSource& input, const TiffData& tif
   }
   TiffData in_file = tiff;
   in_file.file = &input;  // the thumbnail lies in the file, past the TIFF structure
-  return report_thumbnail(session, input, in_file, kind, name);
+  return report_thumbnail(session, input, in_file, kind);
 }
 
 // With -a, the map of the JPEG's segments, and the MPF segment's directories.
@@ -314,7 +313,7 @@ void extra_blocks(Session& session, ByteSource& input, DirectoryWalk& walk) {
 }
 
 // The lines of one file, from its head to its thumbnail, and in `*f` what its pictures need.
-int dump_file(Session& session, ByteSource& input, const char* name, FileState* f) {
+int dump_file(Session& session, ByteSource& input, FileState* f) {
   Sink& sink = session.sink;
   const Options& options = session.options;
   PELNOR_UNPOISON(session.buffer, kDataMax);
@@ -370,7 +369,7 @@ int dump_file(Session& session, ByteSource& input, const char* name, FileState* 
     read32_at(tiff, entry_offset(ifd0, entries), order, &ifd1);
   }
   if (ifd1 == 0 && session.container.has_thumbnail) {
-    return container_thumbnail(session, input, tiff, name);  // CR3's THMB
+    return container_thumbnail(session, input, tiff);  // CR3's THMB
   }
   if (ifd1 == 0) {
     sink.file_result(RESULT_NO_IFD1);
@@ -379,7 +378,29 @@ int dump_file(Session& session, ByteSource& input, const char* name, FileState* 
   report_ifd(sink, DIR_IFD1, tiff, ifd1, std::int64_t{tiff.origin_position()} + ifd1, order);
   if (options.all) walk.after_ifd1(ifd1);
   if (input.failed()) return cannot_read(session);
-  return thumbnail_stage(session, input, tiff, ifd1, order, name);
+  return thumbnail_stage(session, input, tiff, ifd1, order);
+}
+
+// The outputs' names start with the input's name; with -d, with the directory's path, then the
+// input's base name or its path below the folder -r walks.
+void set_out_prefix(Session& session, const char* name) {
+  const char* out_dir = session.options.out_dir;
+  if (out_dir == nullptr) {
+    session.out_prefix.assign(name);
+    return;
+  }
+  const char separator = session.platform.path_separator();
+  const char* below = session.relative;
+  if (below == nullptr) {
+    below = name;
+    for (const char* p = name; *p != '\0'; ++p) {
+      if (*p == '/' || *p == separator) below = p + 1;
+    }
+  }
+  session.out_prefix.assign(out_dir);
+  const char last = session.out_prefix.empty() ? '\0' : session.out_prefix.back();
+  if (last != '/' && last != separator) session.out_prefix += separator;
+  session.out_prefix.append(below);
 }
 
 }  // namespace
@@ -393,6 +414,7 @@ int cannot_read(Session& session) {
 
 int process_file(Session& session, const char* name) {
   session.sink.file_begin(name);
+  set_out_prefix(session, name);
   int code;
   {
     // The input stays open until its file is done: everything past the head is read through
@@ -402,10 +424,10 @@ int process_file(Session& session, const char* name) {
     if (!input.is_open()) {
       code = cannot_read(session);
     } else {
-      code = dump_file(session, input, name, &f);
+      code = dump_file(session, input, &f);
       // After a read that failed nothing more of the file is reported.
       if (session.options.pictures && !input.failed() &&
-          picture_stage(session, input, f, name) != kExitOk) {
+          picture_stage(session, input, f) != kExitOk) {
         code = kExitStopped;
       }
     }

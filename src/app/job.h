@@ -61,6 +61,11 @@ struct Session {
   /// found them.
   PictureList pictures;
   PictureList maker_previews;
+  /// What the current file's outputs are named from: its name, or with -d the directory's
+  /// path and the file's base name (or, in a walk of -r, its path below the folder walked).
+  std::string out_prefix;
+  /// Set by the walk of -r: the file's path below the folder walked.
+  const char* relative = nullptr;
   std::string out_name;
   /// Set once a thumbnail could not be created or written: the run goes on and fails at its end.
   bool thumbnail_failed = false;

@@ -30,6 +30,15 @@ int parse_options(int* argc, char** argv, Options* options) {
       options->json = true;
     } else if (c == 'R') {
       options->recursive = true;
+    } else if (c == 'D') {
+      // Its directory is the next argument, which leaves the vector with it.
+      if (i + 1 < *argc) {
+        options->out_dir = argv[i + 1];
+        --*argc;
+        for (int j = i + 1; j < *argc; ++j) argv[j] = argv[j + 1];
+      } else {
+        options->out_dir_missing = true;
+      }
     } else {
       std::fprintf(stderr, "No such option(%s)\n", argv[i]);
     }
@@ -46,10 +55,11 @@ void print_help() {
   // __DATE__ gives "Mmm dd yyyy"; GCC takes it from SOURCE_DATE_EPOCH when that is set, which
   // keeps builds reproducible.
   print("TIFF/EP tag dumping and thumbnail output utility by dorv at %s", __DATE__);
-  print("pelnor [-o] [-p] [-s] [-k] [-a] [-n] [-j] [-r] [-h] [-?] file...\n");
+  print("pelnor [-o] [-p] [-d DIR] [-s] [-k] [-a] [-n] [-j] [-r] [-h] [-?] file...\n");
   print("Option:\n");
   print("\t-o:\tOutput thumbnail image[bitmap or jpeg]\n");
   print("\t-p:\tOutput every other picture: previews, MPF images, JFXX and Photoshop thumbnails\n");
+  print("\t-d DIR:\tWrite the files of -o and -p under DIR, never over an existing file\n");
   print("\t-s:\tSearch the Exif segment anywhere in the JPEG and read it whole\n");
   print("\t-k:\tKeep going after a file that would end the run\n");
   print("\t-a:\tDump the Exif, Interoperability and GPS directories too\n");

@@ -26,6 +26,10 @@ struct Options {
   /// -r: a directory named is walked, and the picture files in it and below are handled as if
   /// named.
   bool recursive = false;
+  /// -d DIR: the files of -o and -p are written under DIR, never beside the input; null without.
+  const char* out_dir = nullptr;
+  /// -d was given without a directory after it.
+  bool out_dir_missing = false;
 };
 
 /// Takes every option out of the argument vector into `*options`, and lowers `*argc` by one for

@@ -1,5 +1,6 @@
 #include "app/outputs.h"
 
+#include <cstring>
 #include <string_view>
 
 #include "report/output.h"
@@ -20,7 +21,24 @@ bool numbered(int source) { return source == PIC_MPF || source == PIC_SUBIFD; }
 
 FileHandle create_output(Session& session, const char* out) {
   session.sink.output_begin(out);
-  const FileHandle file = session.platform.create_write(out);
+  Platform& platform = session.platform;
+  FileHandle file;
+  if (const char* out_dir = session.options.out_dir) {
+    // Under -d the folders below the directory are made as needed, and a file already there
+    // is never written over.
+    const char separator = platform.path_separator();
+    std::string folder(out);
+    for (std::size_t at = std::strlen(out_dir) + 1; at < folder.size(); ++at) {
+      if (folder[at] != '/' && folder[at] != separator) continue;
+      const char kept = folder[at];
+      folder[at] = '\0';
+      platform.make_directory(folder.c_str());
+      folder[at] = kept;
+    }
+    file = platform.create_new(out);
+  } else {
+    file = platform.create_write(out);
+  }
   if (file == kInvalidFile) {
     session.thumbnail_failed = true;
     session.sink.output_end(OUTPUT_CANNOT_CREATE, out);

@@ -108,7 +108,7 @@ Copy write_bitmap(Session& session, ByteSource& input, FileHandle file, const Pi
 
 }  // namespace
 
-int picture_stage(Session& session, ByteSource& input, FileState& f, const char* name) {
+int picture_stage(Session& session, ByteSource& input, FileState& f) {
   find_pictures(session, input, f);
   if (input.failed()) return cannot_read(session);
   PictureList& list = session.pictures;
@@ -141,7 +141,7 @@ int picture_stage(Session& session, ByteSource& input, FileState& f, const char*
     taken[k] = picture_base(p);
     int uses = 1;
     for (int i = 0; i < k; ++i) uses += taken[i] == taken[k] ? 1 : 0;
-    session.out_name = picture_name(name, taken[k], uses, p);
+    session.out_name = picture_name(session.out_prefix.c_str(), taken[k], uses, p);
     const char* out = session.out_name.c_str();
     const FileHandle file = create_output(session, out);
     if (file == kInvalidFile) {

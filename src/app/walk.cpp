@@ -1,6 +1,7 @@
 #include "app/walk.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -48,7 +49,11 @@ constexpr int kMostDirectoryDepth = 256;
 }  // namespace
 
 bool Run::file(const char* name) {
-  if (process_file(session_, name) == kExitOk) return true;
+  // In a walk, the path below the folder walked, for the names of -d's outputs.
+  session_.relative = root_ != 0 ? name + root_ : nullptr;
+  const int code = process_file(session_, name);
+  session_.relative = nullptr;
+  if (code == kExitOk) return true;
   exit_code_ = kExitStopped;  // as make -k: the run goes on, its end tells
   return session_.options.keep_going;
 }
@@ -86,6 +91,15 @@ bool Run::directory(const std::string& name, int depth) {
   return true;
 }
 
+bool Run::walk(const char* name) {
+  const std::size_t n = std::strlen(name);
+  const char last = n == 0 ? '\0' : name[n - 1];
+  root_ = last == '/' || last == session_.platform.path_separator() ? n : n + 1;
+  const bool go_on = directory(name, 0);
+  root_ = 0;
+  return go_on;
+}
+
 int Run::finish() const {
   // A thumbnail that could not be created or written fails the run at its end.
   return session_.thumbnail_failed ? kExitStopped : exit_code_;
@@ -97,6 +111,17 @@ int run(int argc, char** argv, Platform& platform) {
   if (options.help) {
     print_help();
     return kExitHelp;
+  }
+  // The directory of -d is checked before any input is read: a run that could not write its
+  // outputs there writes none.
+  if (options.out_dir_missing) {
+    std::fprintf(stderr, "Option -d needs a directory\n");
+    return kExitStopped;
+  }
+  if (options.out_dir != nullptr && !platform.writable_directory(options.out_dir)) {
+    std::fprintf(stderr, "Output directory [%s] does not exist or cannot be written\n",
+                 options.out_dir);
+    return kExitStopped;
   }
   // The output form is chosen once: the readers report to whichever sink it is.
   std::unique_ptr<Sink> sink;
@@ -110,7 +135,7 @@ int run(int argc, char** argv, Platform& platform) {
   auto run = std::make_unique<Run>(platform, options, *sink);
   for (int i = 1; i < argc; ++i) {
     const bool go_on = options.recursive && platform.is_directory(argv[i])
-                           ? run->directory(argv[i], 0)
+                           ? run->walk(argv[i])
                            : run->file(argv[i]);
     if (!go_on) break;
   }

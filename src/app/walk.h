@@ -19,12 +19,17 @@ class Run {
   /// false when the run stops.
   bool directory(const std::string& name, int depth);
 
+  /// Walks the folder `name` named on the command line (`directory` at depth 0).
+  bool walk(const char* name);
+
   /// The exit code of the run so far.
   int finish() const;
 
  private:
   Session session_;
   int exit_code_ = kExitOk;
+  /// In a walk, the length of the walked folder's name and its separator; 0 outside one.
+  std::size_t root_ = 0;
 };
 
 /// The whole tool: options, help, the file loop. Returns the exit code of the process.

@@ -66,6 +66,16 @@ class Platform {
   /// Returns kInvalidFile when it cannot be created.
   virtual FileHandle create_write(const char* name) = 0;
 
+  /// Creates a new file for writing, never one that exists already. Returns kInvalidFile when it
+  /// exists or cannot be created.
+  virtual FileHandle create_new(const char* name) = 0;
+
+  /// Makes the directory `name`; true when it is there afterwards, made now or before.
+  virtual bool make_directory(const char* name) = 0;
+
+  /// True when `name` is a directory this process can create files in.
+  virtual bool writable_directory(const char* name) = 0;
+
   /// Writes `size` bytes from `data`. Returns 1 when the write succeeded, 0 when it failed;
   /// `*written` receives the count of bytes written either way (it may be short of `size`).
   virtual int write(FileHandle file, const void* data, std::uint32_t size,

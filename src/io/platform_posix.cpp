@@ -74,6 +74,22 @@ class PosixPlatform final : public Platform {
     return fd < 0 ? kInvalidFile : fd;
   }
 
+  FileHandle create_new(const char* name) override {
+    int fd;
+    do {
+      fd = ::open(name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    } while (fd < 0 && errno == EINTR);
+    return fd < 0 ? kInvalidFile : fd;
+  }
+
+  bool make_directory(const char* name) override {
+    return ::mkdir(name, 0777) == 0 || (errno == EEXIST && is_directory(name));
+  }
+
+  bool writable_directory(const char* name) override {
+    return is_directory(name) && ::access(name, W_OK | X_OK) == 0;
+  }
+
   int write(FileHandle file, const void* data, std::uint32_t size,
             std::uint32_t* written) override {
     // A regular file takes the whole block in one call; keep going after a partial write so

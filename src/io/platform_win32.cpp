@@ -155,6 +155,29 @@ class Win32Platform final : public Platform {
     return to_file(create_file(name, GENERIC_WRITE, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL));
   }
 
+  FileHandle create_new(const char* name) override {
+    return to_file(create_file(name, GENERIC_WRITE, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL));
+  }
+
+  bool make_directory(const char* name) override {
+    if (::CreateDirectoryA(name, nullptr)) return true;
+    return ::GetLastError() == ERROR_ALREADY_EXISTS && is_directory(name);
+  }
+
+  // Windows says whether a folder takes new files only by trying: a file made and deleted at
+  // once, under a name of this process's own.
+  bool writable_directory(const char* name) override {
+    if (!is_directory(name)) return false;
+    std::string probe(name);
+    if (!probe.empty() && probe.back() != '\\' && probe.back() != '/') probe += '\\';
+    probe += ".pelnor-" + std::to_string(::GetCurrentProcessId());
+    const HANDLE handle = create_file(probe.c_str(), GENERIC_WRITE, 0, CREATE_NEW,
+                                      FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    ::CloseHandle(handle);
+    return true;
+  }
+
   int write(FileHandle file, const void* data, std::uint32_t size,
             std::uint32_t* written) override {
     // One synchronous call: for a disk file it either writes the whole block or fails, and the

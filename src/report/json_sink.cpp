@@ -306,6 +306,7 @@ void JsonSink::numbers(ValueView& value) {
     }
   }
   writer_.end_array();
+  if (e.type == RATIONAL || e.type == SRATIONAL) quotients(value, j);
   rest(e.count, listed, j < listed);
   if (j < e.count) return;  // a meaning needs every value
   if (value.each()) {
@@ -319,6 +320,24 @@ void JsonSink::numbers(ValueView& value) {
   } else if (const char* meaning = value.meaning()) {
     writer_.member("meaning", meaning);
   }
+}
+
+// Each of the first `n` rationals divided, beside the pairs: null where the denominator is 0.
+void JsonSink::quotients(ValueView& value, std::uint32_t n) {
+  const bool is_signed = value.entry().type == SRATIONAL;
+  writer_.array_member("quotients");
+  StoredValue v;
+  for (std::uint32_t j = 0; j < n && value.value(j, &v); ++j) {
+    if (v.second == 0) {
+      writer_.null();
+    } else if (is_signed) {
+      writer_.real(static_cast<double>(static_cast<std::int32_t>(v.first)) /
+                       static_cast<std::int32_t>(v.second), false);
+    } else {
+      writer_.real(static_cast<double>(v.first) / v.second, false);
+    }
+  }
+  writer_.end_array();
 }
 
 void JsonSink::bytes(const ValueView& value) {

@@ -47,6 +47,7 @@ class JsonSink final : public Sink {
     PICTURES,
     NONE
   };
+  void quotients(ValueView& value, std::uint32_t n);
   void container_element(const MapElement& element);
   void open_section(Section section);
   void close_section();

@@ -2,8 +2,8 @@
 """Checks that the JSON of pelnor -j -a -s -p -k and the text of -a -s -p -k -n state the same
 facts over the real-camera corpus, file by file: the same blocks in the same order, each generic
 line an entry of the same position, tag, type, count, field and value position, the values of
-the value lines and the texts equal to the entry's, the same lines beside the entries (notes),
-segments, thumbnail kind, pictures and outcome; the document must be strict JSON and, with
+the value lines and the texts equal to the entry's (each rational's quotient its pair divided),
+the same lines beside the entries (notes), segments, thumbnail kind, pictures and outcome; the document must be strict JSON and, with
 --schema, valid against docs/pelnor.schema.json (python3-jsonschema). The counts compared are
 asserted.   Exit code 0: they agree; 1: they do not, or the corpus is missing."""
 import collections, json, math, os, re, shutil, struct, sys, tempfile
@@ -84,8 +84,25 @@ def as_text(v, type_):
     return str(v)
 
 
+def compare_quotients(entry, counts, faults, where):
+    """Each rational's quotient is its numerator divided by its denominator, null for 0."""
+    pairs, quotients = entry.get("values") or [], entry.get("quotients")
+    if entry["type"] not in (5, 10):
+        if quotients is not None:
+            faults.append(f"{where}: quotients of type {entry['type']}")
+        return
+    if quotients is None or len(quotients) != len(pairs):
+        faults.append(f"{where}: {len(pairs)} rationals, quotients {quotients}")
+        return
+    for (a, b), q in zip(pairs, quotients):
+        counts["quotients"] += 1
+        if q != (a / b if b != 0 else None):
+            faults.append(f"{where}: {a}/{b} gives {q}")
+
+
 def compare_values(entry, value_lines, counts, faults, where):
     """The value line of -a against the entry's values; True when compared."""
+    compare_quotients(entry, counts, faults, where)
     if not value_lines or not value_lines[0].startswith("\t"):
         return
     line = value_lines[0][1:]
@@ -197,7 +214,7 @@ def main():
     print("compared: " + ", ".join(f"{k} {v}" for k, v in sorted(counts.items())) + f"; {len(faults)} disagree")
     # What the corpus holds: the real-camera files, or the containers'.
     least = {"files": len(names), "entries": 11700, "values": 8100, "texts": 1330, "segments": 1300, "notes": 100,
-             "pictures": 48} if not args.containers else \
+             "pictures": 48, "quotients": 1000} if not args.containers else \
         {"files": len(names), "entries": 1450, "values": 1400, "texts": 250, "boxes and chunks": 700, "pictures": 2}
     short = [k for k, n in least.items() if counts[k] < n]
     if short:

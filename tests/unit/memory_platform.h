@@ -83,6 +83,18 @@ struct MemoryPlatform final : Platform {
     return add_handle(name);
   }
 
+  FileHandle create_new(const char* name) override {
+    if (files.count(name) != 0) return kInvalidFile;
+    return create_write(name);
+  }
+
+  bool make_directory(const char* name) override {
+    directories[name];
+    return true;
+  }
+
+  bool writable_directory(const char* name) override { return directories.count(name) != 0; }
+
   int write(FileHandle file, const void* data, std::uint32_t size,
             std::uint32_t* written) override {
     const bool faulty = writes++ == fail_write;
