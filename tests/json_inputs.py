@@ -8,7 +8,7 @@ GPS directories at each value its meanings may name, and one past them.
     python3 tests/json_inputs.py"""
 import struct
 
-from makernote_inputs import ASCII, CASES, LONG, SHORT, SIZE, UNDEF, Tiff
+from makernote_inputs import ASCII, CASES, LONG, RATIONAL, SHORT, SIZE, UNDEF, Tiff, exif_jpeg, plain
 
 FLOAT, DOUBLE = 11, 12
 SIZE.update({FLOAT: 4, DOUBLE: 8})
@@ -78,10 +78,109 @@ def meanings(o):
     return b"\xff\xd8\xff\xe1" + struct.pack(">H", len(t.b) + 8) + b"Exif\0\0" + bytes(t.b) + b"\xff\xd9"
 
 
+SRATIONAL, BYTE = 10, 1
+SIZE.update({SRATIONAL: 8, BYTE: 1})
+
+
+def r(*pairs, o="<"):
+    return struct.pack(o + "I" * (2 * len(pairs)), *[x for p in pairs for x in p])
+
+
+def facts_file(o, ifd0, exif, gps):
+    """IFD0 with `ifd0` and the Exif and GPS pointers, the Exif directory `exif`, the GPS directory
+    `gps`, and an IFD1 without a thumbnail."""
+    t = Tiff(o)
+    t.patch(4, 8)
+    ifd0_at, f0 = t.ifd(ifd0 + [(0x8769, LONG, 1, 0), (0x8825, LONG, 1, 0)])
+    at, _ = t.ifd(exif)
+    t.patch(f0[0x8769], at)
+    at, _ = t.ifd(gps)
+    t.patch(f0[0x8825], at)
+    ifd1, _ = t.ifd([(0x0103, SHORT, 1, 6)])
+    t.patch(ifd0_at + 2 + 12 * (len(ifd0) + 2), ifd1)
+    return b"\xff\xd8\xff\xe1" + struct.pack(">H", len(t.b) + 8) + b"Exif\0\0" + bytes(t.b) + b"\xff\xd9"
+
+
+def text(s):
+    return (ASCII, len(s) + 1, s + "\0")
+
+
+def facts(o):
+    """Every fact from the standard directories: texts with blanks around them, a copyright of
+    photographer and editor, a modification date in ISO 8601's own form, fractions of a second
+    and offsets, coordinates south and west, an altitude below sea level, a GPS time with a
+    fraction of a second."""
+    return facts_file(o, [
+        (0x010F, *text("  Canon  ")), (0x0110, *text("Canon EOS R5")), (0x0112, SHORT, 1, 6),
+        (0x0131, *text("Firmware 1.8.1")), (0x0132, *text("2024-05-06T07:08:09+02:00")),
+        (0x013B, *text("A. Photographer")), (0x8298, ASCII, 16, "Photographer\0Ed\0"),
+    ], [
+        (0x829A, RATIONAL, 1, r((1, 250), o=o)), (0x829D, RATIONAL, 1, r((28, 10), o=o)),
+        (0x8827, SHORT, 1, 400), (0x9003, *text("2024:05:06 07:08:09")), (0x9004, *text("2024:05:06 07:08:10")),
+        (0x9011, *text("-05:30")), (0x9209, SHORT, 1, 0x19), (0x920A, RATIONAL, 1, r((50, 1), o=o)),
+        (0x9291, *text("123")), (0x9292, *text("45")), (0xA002, LONG, 1, 8192), (0xA003, LONG, 1, 5464),
+        (0xA405, SHORT, 1, 75), (0xA430, *text("Owner Name ")), (0xA431, *text("  ABC123  ")),
+        (0xA434, *text("RF24-105mm F4 L IS USM")),
+    ], [
+        (0x0001, *text("S")), (0x0002, RATIONAL, 3, r((33, 1), (51, 1), (5424, 100), o=o)),
+        (0x0003, *text("W")), (0x0004, RATIONAL, 3, r((151, 1), (12, 1), (3000, 100), o=o)),
+        (0x0005, BYTE, 1, b"\1"), (0x0006, RATIONAL, 1, r((125, 10), o=o)),
+        (0x0007, RATIONAL, 3, r((23, 1), (59, 1), (595, 10), o=o)), (0x0011, RATIONAL, 1, r((1805, 10), o=o)),
+        (0x001D, *text("2024:05:06")),
+    ])
+
+
+def facts_damaged(o):
+    """Facts whose entries cannot be used: a latitude of 91 degrees, a longitude with a zero
+    denominator, a GPS time of 25 o'clock, a GPS direction of 400 degrees, dates of zeros and of
+    the 13th month, an unknown 35 mm focal length, an orientation of 9, no reference for the
+    latitude's twin, an exposure of 0/0."""
+    return facts_file(o, [
+        (0x0112, SHORT, 1, 9), (0x0132, *text("2024:13:06 07:08:09")),
+    ], [
+        (0x829A, RATIONAL, 1, r((0, 0), o=o)), (0x9003, *text("0000:00:00 00:00:00")),
+        (0x9004, *text("yesterday")), (0xA405, SHORT, 1, 0),
+    ], [
+        (0x0001, *text("N")), (0x0002, RATIONAL, 3, r((91, 1), (0, 1), (0, 1), o=o)),
+        (0x0003, *text("E")), (0x0004, RATIONAL, 3, r((2, 1), (0, 0), (0, 1), o=o)),
+        (0x0006, RATIONAL, 1, r((100, 1), o=o)),
+        (0x0007, RATIONAL, 3, r((25, 1), (0, 1), (0, 1), o=o)), (0x0011, RATIONAL, 1, r((400, 1), o=o)),
+        (0x0013, *text("Q")), (0x001D, *text("2024:05:06")),
+    ])
+
+
+def maker_facts():
+    """The makers' serial numbers, lenses, shutter counts, firmware and owner, where the Exif
+    directory has none: Canon's (a number; the lens as text, and as a number from CameraSettings),
+    Nikon's (its ISO), Pentax's."""
+    settings = struct.pack("<24H", *([48] + [0] * 21 + [61182, 0]))  # its size in bytes first
+    canon = [(0x0001, SHORT, 24, settings), (0x0007, *text("Firmware Version 1.0.1")),
+             (0x0009, *text("Camera Owner")), (0x000C, LONG, 1, 2381234567), (0x0095, *text("EF50mm f/1.8 STM"))]
+    nikon_note = lambda t: _nikon(t)
+    return {
+        "canon.jpg": exif_jpeg("<", "Canon", plain(b"", tags=canon), model="Canon EOS 6D"),
+        "canon-lens-number.jpg": exif_jpeg("<", "Canon", plain(b"", tags=canon[:1]), model="Canon EOS 6D"),
+        "nikon.jpg": exif_jpeg(">", "NIKON CORPORATION", nikon_note, model="NIKON D850"),
+        "pentax.jpg": exif_jpeg(">", "PENTAX", plain(b"AOC\0MM", tags=[
+            (0x003F, BYTE, 2, b"\x04\x12"), (0x005D, LONG, 1, 12345), (0x0229, *text("4321987"))]),
+            model="PENTAX K-1"),
+    }
+
+
+def _nikon(t):
+    """Nikon's maker note with a TIFF header of its own: a serial number, a shutter count, ISO."""
+    m = t.here()
+    t.b += b"Nikon\0\2\x10\0\0MM" + struct.pack(">HI", 42, 8)
+    t.ifd([(0x0002, SHORT, 2, struct.pack(">HH", 0, 800)), (0x001D, *text("3012345")), (0x00A7, LONG, 1, 98765)],
+          base=m + 10, order=">")
+
+
 def main():
     for case, files in (("json-values", {"ii.jpg": values("<"), "mm.jpg": values(">")}),
                         ("json-bad-name", {b"caf\xe9.jpg": values("<")}),
-                        ("meanings", {"ii.jpg": meanings("<"), "mm.jpg": meanings(">")})):
+                        ("meanings", {"ii.jpg": meanings("<"), "mm.jpg": meanings(">")}),
+                        ("facts", dict({"facts-ii.jpg": facts("<"), "facts-mm.jpg": facts(">"),
+                                        "damaged.jpg": facts_damaged(">")}, **maker_facts()))):
         d = CASES / case / "in"
         d.mkdir(parents=True, exist_ok=True)
         for name, data in files.items():

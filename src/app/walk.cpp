@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/outputs.h"
+#include "facts/fact_sink.h"
 #include "report/json_sink.h"
 #include "report/text_sink.h"
 
@@ -130,9 +131,14 @@ int run(int argc, char** argv, Platform& platform) {
   } else {
     sink = std::make_unique<TextSink>(options.name);
   }
-  sink->run_begin();
+  // The facts are read on the way to the sink: with -j into the document, with -a into a
+  // block of the text.
+  std::unique_ptr<Sink> facts;
+  if (options.json || options.all) facts = std::make_unique<FactSink>(*sink);
+  Sink& out = facts ? *facts : *sink;
+  out.run_begin();
   // The session's buffers are too large for a thread's stack on every system.
-  auto run = std::make_unique<Run>(platform, options, *sink);
+  auto run = std::make_unique<Run>(platform, options, out);
   for (int i = 1; i < argc; ++i) {
     const bool go_on = options.recursive && platform.is_directory(argv[i])
                            ? run->walk(argv[i])
@@ -140,7 +146,7 @@ int run(int argc, char** argv, Platform& platform) {
     if (!go_on) break;
   }
   // The document is closed however the run ended.
-  sink->run_end();
+  out.run_end();
   return run->finish();
 }
 

@@ -440,4 +440,70 @@ void JsonSink::output_end(OutputResult result, const char*) {
   writer_.end_object();
 }
 
+void JsonSink::fact(const Fact& f) {
+  writer_.begin_object();
+  writer_.key("value");
+  switch (f.form) {
+    case FACT_TEXT:
+      writer_.string(f.text.data(), f.text.size());
+      break;
+    case FACT_NUMBER:
+      writer_.real(f.number, false);
+      break;
+    case FACT_INTEGER:
+      writer_.number(f.integer);
+      break;
+    case FACT_FLAG:
+      writer_.boolean(f.flag);
+      break;
+    case FACT_LENS_ID:
+      writer_.begin_object();
+      writer_.key("maker");
+      writer_.string(f.text.data(), f.text.size());
+      writer_.array_member("values");
+      for (const std::int64_t v : f.integers) writer_.number(v);
+      writer_.end_array();
+      writer_.end_object();
+      break;
+  }
+  writer_.array_member("from");
+  for (const FactSource& s : f.from) {
+    writer_.begin_object();
+    writer_.key("directory");
+    writer_.string(s.directory.data(), s.directory.size());
+    writer_.member("tag", std::int64_t{s.tag});
+    writer_.member("position", static_cast<std::int64_t>(s.position));
+    writer_.end_object();
+  }
+  writer_.end_array();
+  writer_.end_object();
+}
+
+void JsonSink::facts(const FactList& facts) {
+  close_section();
+  writer_.key("facts");
+  writer_.begin_object();
+  bool in_gps = false;
+  for (const Fact& f : facts.facts) {
+    const bool gps = std::strncmp(f.name, "gps.", 4) == 0;
+    if (gps && !in_gps) {
+      writer_.key("gps");
+      writer_.begin_object();
+    } else if (!gps && in_gps) {
+      writer_.end_object();
+    }
+    in_gps = gps;
+    const char* key = gps ? f.name + 4 : f.name;
+    writer_.key(key, std::strlen(key));
+    fact(f);
+  }
+  if (in_gps) writer_.end_object();
+  writer_.end_object();
+  if (!facts.notes.empty()) {
+    writer_.array_member("notes");
+    for (const std::string& n : facts.notes) writer_.string(n.data(), n.size());
+    writer_.end_array();
+  }
+}
+
 }  // namespace pelnor

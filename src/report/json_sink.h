@@ -32,6 +32,7 @@ class JsonSink final : public Sink {
   void output_writing(std::int32_t) override {}
   void output_end(OutputResult result, const char* name) override;
   void item_end() override { writer_.end_object(); }
+  void facts(const FactList& facts) override;
 
  private:
   /// The array members of a file's object, in the order they come.
@@ -48,6 +49,7 @@ class JsonSink final : public Sink {
     NONE
   };
   void quotients(ValueView& value, std::uint32_t n);
+  void fact(const Fact& fact);
   void container_element(const MapElement& element);
   void open_section(Section section);
   void close_section();

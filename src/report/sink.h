@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "report/fact.h"
+
 namespace pelnor {
 
 class ValueView;
@@ -258,6 +260,9 @@ class Sink {
   virtual void output_end(OutputResult result, const char* name) = 0;
   /// The thumbnail or picture is done with.
   virtual void item_end() = 0;
+
+  /// The facts of the file's directories, after them and before its thumbnail's report.
+  virtual void facts(const FactList& facts) { static_cast<void>(facts); }
 };
 
 }  // namespace pelnor

@@ -624,4 +624,47 @@ void TextSink::output_end(OutputResult result, const char* name) {
   }
 }
 
+void TextSink::facts(const FactList& facts) {
+  print("Facts dumping...:\n");
+  char digits[32];
+  for (const Fact& f : facts.facts) {
+    print("\t%s: ", f.name);
+    switch (f.form) {
+      case FACT_TEXT:
+        print_bytes(f.text.data(), f.text.size());
+        break;
+      case FACT_NUMBER: {
+        const auto end = std::to_chars(digits, digits + sizeof digits, f.number).ptr;
+        print_bytes(digits, static_cast<std::size_t>(end - digits));
+        break;
+      }
+      case FACT_INTEGER: {
+        const auto end = std::to_chars(digits, digits + sizeof digits, f.integer).ptr;
+        print_bytes(digits, static_cast<std::size_t>(end - digits));
+        break;
+      }
+      case FACT_FLAG:
+        print(f.flag ? "true" : "false");
+        break;
+      case FACT_LENS_ID:
+        print("%s", f.text.c_str());
+        for (const std::int64_t v : f.integers) {
+          const auto end = std::to_chars(digits, digits + sizeof digits, v).ptr;
+          print(" ");
+          print_bytes(digits, static_cast<std::size_t>(end - digits));
+        }
+        break;
+    }
+    // Where it came from: each entry's block, tag and value position.
+    for (std::size_t k = 0; k < f.from.size(); ++k) {
+      const FactSource& s = f.from[k];
+      print(k == 0 ? "  (%s 0x%x at " : ", %s 0x%x at ", s.directory.c_str(), s.tag);
+      print_hex(s.position);
+    }
+    print(f.from.empty() ? "\n" : ")\n");
+  }
+  for (const std::string& n : facts.notes) print("\t<%s>\n", n.c_str());
+  print("\n");
+}
+
 }  // namespace pelnor

@@ -27,6 +27,7 @@ class TextSink final : public Sink {
   void output_writing(std::int32_t kind) override;
   void output_end(OutputResult result, const char* name) override;
   void item_end() override {}
+  void facts(const FactList& facts) override;
 
  private:
   bool name_files_;

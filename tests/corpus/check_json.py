@@ -41,7 +41,17 @@ def text_blocks(lines):
     """[(heading, [(generic line groups, [value lines])], [notes])], segment lines, other lines,
     a container's boxes or chunks."""
     blocks, segments, other, block, boxes = [], [], [], None, []
+    facts = []
     for line in lines:
+        if line == "Facts dumping...:":
+            block = ("facts",)
+            continue
+        if block == ("facts",):
+            if line == "":
+                block = None
+            else:
+                facts.append(line)
+            continue
         if line.endswith("dumping...:"):
             block = None if line[:-len(" dumping...:")] in MAPS else [line[:-len(" dumping...:")], [], []]
             if block is not None:
@@ -71,7 +81,22 @@ def text_blocks(lines):
             block[1][-1][1].append(line)
         else:
             other.append(line)
-    return blocks, segments, other, boxes
+    return blocks, segments, other, boxes, facts
+
+
+def fact_lines(obj):
+    """The lines the text's facts block gives for the object's facts and notes."""
+    out = []
+    for name, f in obj.get("facts", {}).items():
+        for key, fact in (f.items() if name == "gps" else [(None, f)]):
+            v = fact["value"]
+            shown = ("true" if v else "false") if isinstance(v, bool) else \
+                f"{v['maker']} " + " ".join(map(str, v["values"])) if isinstance(v, dict) else \
+                repr(float(v)).removesuffix(".0") if isinstance(v, float) else str(v)
+            where = ", ".join(f"{s['directory']} {s['tag']:#x} at {s['position']:#x}".replace(" at 0x0", " at 0")
+                              for s in fact["from"])
+            out.append(f"\t{name + '.' + key if key else name}: {shown}  ({where})")
+    return out + [f"\t<{n}>" for n in obj.get("notes", [])]
 
 
 def as_text(v, type_):
@@ -131,7 +156,12 @@ def compare_values(entry, value_lines, counts, faults, where):
 
 
 def check_file(name, lines, obj, counts, faults):
-    blocks, segments, other, boxes = text_blocks(lines)
+    blocks, segments, other, boxes, facts = text_blocks(lines)
+    counts["facts"] += len(facts)
+    # A byte that is not UTF-8 reads as U+FFFD in the document.
+    facts = [re.sub("[\udc80-\udcff]+", lambda m: "\ufffd" * len(m[0]), f) for f in facts]
+    if facts != fact_lines(obj):
+        faults.append(f"{name}: facts {facts}, JSON {fact_lines(obj)}")
     dirs = obj.get("mpf", []) + obj.get("directories", [])
     if [b[0] for b in blocks] != [d["name"] for d in dirs]:
         faults.append(f"{name}: blocks {[b[0] for b in blocks]}, JSON {[d['name'] for d in dirs]}")
@@ -214,7 +244,7 @@ def main():
     print("compared: " + ", ".join(f"{k} {v}" for k, v in sorted(counts.items())) + f"; {len(faults)} disagree")
     # What the corpus holds: the real-camera files, or the containers'.
     least = {"files": len(names), "entries": 11700, "values": 8100, "texts": 1330, "segments": 1300, "notes": 100,
-             "pictures": 48, "quotients": 1000} if not args.containers else \
+             "pictures": 48, "quotients": 1000, "facts": 1700} if not args.containers else \
         {"files": len(names), "entries": 1450, "values": 1400, "texts": 250, "boxes and chunks": 700, "pictures": 2}
     short = [k for k, n in least.items() if counts[k] < n]
     if short:
