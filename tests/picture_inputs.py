@@ -33,9 +33,10 @@ def jpeg(*segments, tail=b""):
     return b"\xff\xd8" + b"".join(segments) + MAIN + b"\xff\xd9" + tail
 
 
-def mpf(order, images, before=b""):
+def mpf(order, images, before=b"", types=()):
     """A file whose MPF index lists itself and `images` (bytes, or (size, offset) as they are
-    written, for offsets that lie), which follow its EOI."""
+    written, for offsets that lie), which follow its EOI; `types` are the images' attribute
+    words, 0 where not given."""
     o = order
     n = 1 + len(images)
     entries_at = 8 + 2 + 3 * 12 + 4
@@ -48,15 +49,22 @@ def mpf(order, images, before=b""):
     mpf_at = 2 + len(before) + len(app1) + 4 + 4  # the MPF TIFF header's file position
     size = 2 + len(before) + len(app1) + app2_len + len(MAIN) + 2
     table, offset = struct.pack(o + "IIIHH", 0x20030000, 0, 0, 0, 0), size
-    for image in images:
+    for i, image in enumerate(images):
+        kind = types[i] if i < len(types) else 0
         if isinstance(image, tuple):
-            table += struct.pack(o + "IIIHH", 0, image[0], image[1], 0, 0)
+            table += struct.pack(o + "IIIHH", kind, image[0], image[1], 0, 0)
         else:
-            table += struct.pack(o + "IIIHH", 0, len(image), offset - mpf_at, 0, 0)
+            table += struct.pack(o + "IIIHH", kind, len(image), offset - mpf_at, 0, 0)
             offset += len(image)
     table = table[:4] + struct.pack(o + "I", offset) + table[8:]  # image 1: the whole file
     body = seg(0xE2, b"MPF\0" + header + ifd + table)
     return jpeg(before, app1, body, tail=b"".join(i for i in images if not isinstance(i, tuple)))
+
+
+def gain_map(xmp):
+    """A small JPEG whose APP1 XMP segment, before its SOF, holds `xmp`."""
+    pic = picture(320, 240, "gain map")
+    return pic[:2] + seg(0xE1, xmp) + pic[2:]
 
 
 def note_with_picture(header, entries, pic, base="tiff", order=None):
@@ -143,8 +151,18 @@ def fpxr_data(index, offset, data):
 
 def sources():
     f = {}
+    # The MP types: a VGA and a full-HD large thumbnail, a code the list does not hold, and one
+    # beneath the flags of a dependent child image.
+    f["mpf-ii.jpg"] = mpf("<", [picture(160, 120, "mpf2 ii"), picture(320, 240, "mpf3 ii")], types=(0x010001, 0x040000))
+    f["mpf-mm.jpg"] = mpf(">", [picture(160, 120, "mpf2 mm"), picture(320, 240, "mpf3 mm")], types=(0x010002, 0x80020003))
+    # Gain maps, named by the namespace in their own XMP segment: Apple's, then the one of
+    # Android and Adobe, beside a disparity image whose XMP names neither.
+    xmp = b"http://ns.adobe.com/xap/1.0/\0<x:xmpmeta><rdf:Description xmlns:%s='%s'/></x:xmpmeta>"
+    f["gain-map-apple.jpg"] = mpf("<", [gain_map(xmp % (b"HDRGainMap", b"http://ns.apple.com/HDRGainMap/1.0/"))])
+    f["gain-map-hdrgm.jpg"] = mpf(">", [gain_map(xmp % (b"hdrgm", b"http://ns.adobe.com/hdr-gain-map/1.0/")),
+                                        gain_map(xmp % (b"dc", b"http://purl.org/dc/elements/1.1/"))],
+                                  types=(0, 0x020002))
     for o, s in (("<", "ii"), (">", "mm")):
-        f[f"mpf-{s}.jpg"] = mpf(o, [picture(160, 120, f"mpf2 {s}"), picture(320, 240, f"mpf3 {s}")])
         f[f"nikon-{s}.jpg"] = jpeg(exif_app1(o, "NIKON CORPORATION", nikon(o, picture(570, 375, f"nikon {s}"))))
         f[f"pentax-{s}.jpg"] = jpeg(exif_app1(o, "PENTAX Corporation", note_with_picture(
             b"AOC\0" + (b"II" if o == "<" else b"MM"), [(0x0004, "start"), (0x0003, "length")], picture(320, 240, f"pentax {s}"))))

@@ -1,6 +1,9 @@
 #include "app/pictures.h"
 
+#include <algorithm>
+#include <cstring>
 #include <string>
+#include <string_view>
 
 #include "app/outputs.h"
 #include "bitmap/strip_convert.h"
@@ -50,6 +53,34 @@ bool reachable(const Picture& p, ByteSource& input, std::uint32_t head) {
   return true;
 }
 
+// The gain-map format an MPF image's own XMP segment names, from the `n` first bytes of the
+// image: Apple's HDRGainMap namespace, or the hdrgm namespace of Android's and Adobe's. Only the
+// segments before its scan are looked at, as far as those bytes go.
+const char* gain_map(const std::uint8_t* b, std::uint32_t n) {
+  static constexpr char kXmp[] = "http://ns.adobe.com/xap/1.0/";
+  static constexpr struct {
+    std::string_view uri;
+    const char* prefix;
+  } kFormats[] = {{"http://ns.apple.com/HDRGainMap/1.0/", "HDRGainMap"},
+                  {"http://ns.adobe.com/hdr-gain-map/1.0/", "hdrgm"}};
+  for (std::uint32_t at = 2; at + 4 <= n && b[at] == 0xFF;) {
+    const std::uint8_t marker = b[at + 1];
+    if (marker == 0xDA || marker == 0xD9) break;
+    const std::uint32_t length = std::uint32_t{b[at + 2]} << 8 | b[at + 3];
+    if (length < 2) break;
+    const std::uint32_t end = std::min(n, at + 2 + length);
+    if (marker == 0xE1 && end - (at + 4) > sizeof kXmp &&
+        std::memcmp(b + at + 4, kXmp, sizeof kXmp) == 0) {
+      const std::string_view xmp(reinterpret_cast<const char*>(b) + at + 4, end - (at + 4));
+      for (const auto& f : kFormats) {
+        if (xmp.find(f.uri) != std::string_view::npos) return f.prefix;
+      }
+    }
+    at += 2 + length;
+  }
+  return nullptr;
+}
+
 // Reads the first block of a JPEG picture into the copy block, `*first` bytes of it, and fills
 // in what the report says of it: its size from its SOF marker, a first byte written wrong, or
 // that it is no JPEG or not held. False when a read failed.
@@ -65,6 +96,7 @@ bool inspect_jpeg(Session& session, ByteSource& input, const Picture& p, Picture
     r->fault = PICTURE_NOT_HELD;
   } else if (*first >= 2 && b[0] == 0xFF && b[1] == 0xD8) {
     sized = jpeg_size(b, *first, &r->width, &r->height);
+    if (p.source == PIC_MPF) r->gain_map = gain_map(b, *first);
   } else if (*first >= 4 && b[1] == 0xD8 && b[2] == 0xFF && (b[3] == 0xDB || b[3] == 0xE1)) {
     // Some cameras write the first byte of their preview wrong; the rest is a JPEG.
     r->repaired = true;

@@ -325,6 +325,7 @@ void mpf_pictures(const Mpf& mpf, PictureList* list) {
   for (int i = 0; i < mpf.image_count; ++i) {
     Picture picture{PIC_MPF};
     picture.number = mpf.images[i].number;
+    picture.mp_type = mpf.images[i].attributes & 0xFFFFFF;
     picture.add_span(mpf.images[i].position, mpf.images[i].size);
     list->add(picture);
   }

@@ -21,15 +21,16 @@ void parse_images(Mpf* mpf, std::uint64_t header) {
     if (e.tag != 0xB002 || e.type != UNDEFINED || e.count < 32) continue;
     for (std::uint32_t image = 1; image < e.count / 16; ++image) {
       const std::uint64_t at = std::uint64_t{e.value} + 16u * image;
-      std::uint32_t size, offset;
-      if (!read32_at(tiff, at + 4, mpf->order, &size) ||
+      std::uint32_t attributes, size, offset;
+      if (!read32_at(tiff, at, mpf->order, &attributes) ||
+          !read32_at(tiff, at + 4, mpf->order, &size) ||
           !read32_at(tiff, at + 8, mpf->order, &offset)) {
         break;
       }
       if (offset == 0 || size == 0) continue;  // the first image, or none
       if (mpf->image_count == Mpf::kMostImages) return;
       // It may lie past the end: the file tells.
-      mpf->images[mpf->image_count++] = {image + 1, header + offset, size};
+      mpf->images[mpf->image_count++] = {image + 1, header + offset, size, attributes};
     }
     return;
   }

@@ -17,6 +17,8 @@ struct MpfImage {
   std::uint32_t number;
   std::uint64_t position;
   std::uint32_t size;
+  /// Its individual image attributes: flags in the top byte, the MP type code below them.
+  std::uint32_t attributes;
 };
 
 struct Mpf {

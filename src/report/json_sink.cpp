@@ -1,5 +1,6 @@
 #include "report/json_sink.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "report/names.h"
@@ -416,6 +417,16 @@ void JsonSink::picture(const PictureReport& r) {
   if (p.source == PIC_MPF || p.source == PIC_SUBIFD)
     writer_.member("number", std::int64_t{p.number});
   if (p.source == PIC_MAKER_NOTE) writer_.member("maker", p.maker);
+  if (p.source == PIC_MPF) {
+    char code[12];
+    const char* type = mp_type_name(p.mp_type);
+    if (type == nullptr) {
+      std::snprintf(code, sizeof code, "0x%06x", static_cast<unsigned>(p.mp_type));
+      type = code;
+    }
+    writer_.member("mp_type", type);
+    if (r.gain_map != nullptr) writer_.member("gain_map", r.gain_map);
+  }
   if (p.source == PIC_PREVIEW || p.source == PIC_FULL) writer_.member("container", p.maker);
   writer_.member("kind", picture_form_name(p.form));
   if (r.sized) {

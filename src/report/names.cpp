@@ -168,4 +168,25 @@ const char* map_stop_text(MapStop stop) {
   return nullptr;
 }
 
+const char* mp_type_name(std::uint32_t code) {
+  switch (code) {
+    case 0x030000:
+      return "Baseline MP Primary Image";
+    case 0x010001:
+      return "Large Thumbnail (VGA equivalent)";
+    case 0x010002:
+      return "Large Thumbnail (full HD equivalent)";
+    case 0x020001:
+      return "Multi-Frame Panorama";
+    case 0x020002:
+      return "Multi-Frame Disparity";
+    case 0x020003:
+      return "Multi-Frame Multi-Angle";
+    case 0x000000:
+      return "Undefined";
+    default:
+      return nullptr;
+  }
+}
+
 }  // namespace pelnor

@@ -22,6 +22,10 @@ std::string note_text(const Note& note);
 /// "palette".
 const char* picture_form_name(std::uint8_t form);
 
+/// The MP type an MPF image's code names, as CIPA DC-007 lists them; null for a code it does
+/// not list.
+const char* mp_type_name(std::uint32_t code);
+
 /// A box's or chunk's type as both forms name it: its four characters, or "0x" and its eight
 /// hexadecimal digits when one of them is not printable. Returns its length.
 std::size_t type_text(const char (&type)[5], char (&out)[11]);

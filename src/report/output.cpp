@@ -81,10 +81,16 @@ inline void put_number(Writer& sink, const char* prefix, std::size_t prefix_leng
                        const char* digits, std::size_t digit_count, int precision,
                        std::size_t width, bool left) {
   if (precision == 0 && digit_count == 1 && digits[0] == '0') digit_count = 0;  // "%.x" of 0
-  const std::size_t length = prefix_length + digit_count;
+  // A precision is the fewest digits shown, zeros before them.
+  const std::size_t zeros =
+      precision > 0 && static_cast<std::size_t>(precision) > digit_count
+          ? static_cast<std::size_t>(precision) - digit_count
+          : 0;
+  const std::size_t length = prefix_length + zeros + digit_count;
   const std::size_t blanks = width > length ? width - length : 0;
   if (!left) sink.fill(' ', blanks);
   sink.put(prefix, prefix_length);
+  sink.fill('0', zeros);
   sink.put(digits, digit_count);
   if (left) sink.fill(' ', blanks);
 }

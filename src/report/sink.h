@@ -210,6 +210,9 @@ struct PictureReport {
   /// The first byte the camera wrote wrong, written as FF.
   bool repaired;
   std::uint8_t first_byte;
+  /// For an MPF image whose own XMP segment names it a gain map: the namespace's prefix
+  /// ("HDRGainMap", Apple's; "hdrgm", the gain-map format of Android and Adobe). Else null.
+  const char* gain_map = nullptr;
 };
 
 /// How the writing of an output file went.

@@ -369,7 +369,11 @@ void print_value_line(ValueView& view) {
 void print_source(const Picture& p) {
   switch (p.source) {
     case PIC_MPF:
-      print("MPF image %u", p.number);
+      if (const char* type = mp_type_name(p.mp_type)) {
+        print("MPF image %u: %s", p.number, type);
+      } else {
+        print("MPF image %u: MP type 0x%.*x", p.number, 6, p.mp_type);
+      }
       return;
     case PIC_MAKER_NOTE:
       print("%s maker note", p.maker);
@@ -600,6 +604,7 @@ void TextSink::picture(const PictureReport& r) {
     print(" <its first byte, 0x%s, written as FF>", byte);
   }
   if (p.bgr) print(" <its colours stored blue, green, red: written as stored>");
+  if (r.gain_map != nullptr) print(" <a gain map: its XMP names %s>", r.gain_map);
   print("\n");
 }
 

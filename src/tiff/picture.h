@@ -44,6 +44,8 @@ struct Picture {
   const char* maker = nullptr;
   /// Photoshop's thumbnail resource 0x0409, whose colours are stored blue-green-red.
   bool bgr = false;
+  /// An MPF image's MP type code (CIPA DC-007: 0x010002 a large thumbnail of full HD, ...).
+  std::uint32_t mp_type = 0;
   /// Pixel size, from an uncompressed picture's header (a JPEG's comes from its SOF marker).
   std::uint32_t width = 0;
   std::uint32_t height = 0;

@@ -204,6 +204,8 @@ def check_file(name, lines, obj, counts, faults):
     for m, p in zip(pictures, ours):
         counts["pictures"] += 1
         source = SOURCES[p["source"]].format(**p) + (" BGR" if p.get("bgr") else "")
+        if p["source"] == "MPF":  # its MP type, by name or by its code
+            source += ": " + ("MP type " if p["mp_type"].startswith("0x") else "") + p["mp_type"]
         want = (source, p["kind"], p.get("width"), p.get("height"), p["position"], p["length"])
         got = (m[1], m[2], int(m[3]) if m[3] else None, int(m[4]) if m[4] else None, int(m[5], 16), int(m[6]))
         if got != want:

@@ -42,6 +42,19 @@ TEST(Print, TextsWithWidthsAndPrecisions) {
   EXPECT_EQ(format_text("\t[%.*s] %s\n", 2, unterminated, "<end>"), "\t[xy] <end>\n");
 }
 
+// A number's precision is the fewest digits it shows, zeros before them; a width is taken up
+// by the prefix, the zeros and the digits together.
+TEST(Print, NumberPrecisionPadsWithZeros) {
+  const unsigned numbers[] = {0, 1, 0x40000, 0x123456, 0xFFFFFFFFu};
+  for (unsigned v : numbers) {
+    for (int precision = 0; precision <= 9; ++precision) {
+      SCOPED_TRACE(::testing::Message() << precision << " of " << v);
+      EXPECT_EQ(format_text("%.*x|%#12.*x|%.*u", precision, v, precision, v, precision, v),
+                oracle("%.*x|%#12.*x|%.*u", precision, v, precision, v, precision, v));
+    }
+  }
+}
+
 // Fields and texts wider than the formatter's block are written in pieces, each where the last
 // one ended.
 TEST(Print, FieldsAndTextsWiderThanTheBlock) {
