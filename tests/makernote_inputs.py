@@ -240,23 +240,39 @@ def damage():
     # A Canon maker note that an editor moved 64 bytes on, its offsets kept: its footer tells where
     # it stood, and the base moves with it.
     f["canon-moved.jpg"] = canon_moved()
+    # Moved 164 bytes back, further than the TIFF header lies from the file's start: its offsets
+    # count from before the file's first byte, by its footer; then without a footer, by where
+    # its values must begin.
+    f["canon-moved-back.jpg"] = canon_moved(-164)
+    f["canon-moved-no-footer.jpg"] = canon_moved(-164, footer=False)
+    # Without a footer, values 40 bytes after the IFD that no move puts inside the maker note
+    # whole: taken as they stand.
+    f["canon-gap.jpg"] = canon_moved(0, footer=False, pad=36)
     write("makernote-damage", f)
 
 
-def canon_moved():
+def canon_moved(shift=64, footer=True, pad=0):
+    """A Canon maker note that an editor moved `shift` bytes on (back, when negative) and whose
+    offsets it kept; with `footer`, the footer tells where it was written. `pad` bytes of nothing
+    stand between its IFD and its values as the camera wrote them."""
     t = Tiff("<")
     t.patch(4, 8)
     ifd0, f0 = t.ifd([(0x010F, ASCII, 6, "Canon\0"), (0x8769, LONG, 1, 0)])
     exif, fe = t.ifd([(0x927C, UNDEF, 0, 0)])
     t.patch(f0[0x8769], exif)
-    t.b += b"\0" * 64  # what the editor inserted
+    t.b += b"\0" * max(shift, 0)  # what the editor inserted
     m = t.here()
-    # The maker note as the camera wrote it, 64 bytes earlier: every offset in it 64 short.
+    # The maker note as the camera wrote it, `shift` bytes away: every offset in it `shift` off.
+    written = m - shift
     note = Tiff("<")
-    note.b = bytearray(m - 64)
-    note.ifd([(0x0006, ASCII, 12, "PowerShot X\0"), (0x0007, ASCII, 8, "1.0.0.0\0")])
-    note.b += b"II*\0" + struct.pack("<I", m - 64)  # the footer: where it was written
-    t.b += note.b[m - 64:]
+    note.b = bytearray(written)
+    at, fields = note.ifd([(0x0006, ASCII, 12, "PowerShot X\0"), (0x0007, ASCII, 8, "1.0.0.0\0")])
+    if pad:
+        for field in fields.values():
+            note.patch(field, struct.unpack("<I", note.b[field:field + 4])[0] + pad)
+        note.b[at + 2 + 24 + 4:at + 2 + 24 + 4] = bytes(pad)
+    note.b += b"II*\0" + struct.pack("<I", written) if footer else b""
+    t.b += note.b[written:]
     t.patch(fe[0x927C], m)
     t.patch(fe[0x927C] - 4, t.here() - m)
     ifd1, _ = t.ifd([(0x0103, SHORT, 1, 6)])

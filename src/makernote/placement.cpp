@@ -156,11 +156,34 @@ struct ValueBlock {
   std::uint64_t size;
 };
 
+// A Canon maker note without its footer, whose first value does not follow its IFD by one of the
+// gaps Canon's cameras leave (4 bytes; 6 for the 20D and 350D, 16 for PowerShots, 28 for the
+// camcorders): an editor moved it and kept its offsets. Returns the move that puts the first
+// value where it belongs, when that move puts every value inside the maker note and they are
+// not all inside it as they stand; else 0: the offsets are taken as they stand.
+std::int64_t canon_shift(const ValueBlock* blocks, unsigned count, std::uint32_t ifd,
+                         std::int64_t ifd_end, std::uint32_t length, const Camera& camera) {
+  const std::int64_t gap = std::int64_t{blocks[0].offset} - ifd_end;
+  if (gap == 0 || gap == 4 || gap == 6 || gap == 16 || gap == 28) return 0;
+  const bool six = has_model(camera, "20D") || has_model(camera, "350D") ||
+                   has_model(camera, "REBEL XT") || has_model(camera, "Kiss Digital N");
+  const std::int64_t moved = (six ? 6 : 4) - gap;
+  const std::int64_t end = std::int64_t{ifd} + length;
+  const auto inside = [&](std::int64_t shift) {
+    for (unsigned i = 0; i < count; ++i) {
+      const std::int64_t at = std::int64_t{blocks[i].offset} + shift;
+      if (at < ifd_end || at + static_cast<std::int64_t>(blocks[i].size) > end) return false;
+    }
+    return true;
+  };
+  return !inside(0) && inside(moved) ? moved : 0;
+}
+
 // A maker note's values stand after its IFD. Where they do not by the layout's base, the maker
 // note was moved (by an editor that kept its offsets), and the base moves with it: returns by
 // how much, 0 when the values lie where they should or nothing tells.
 std::int64_t moved_by(const TiffData& data, std::uint32_t ifd, std::uint32_t length, int order,
-                      const MakerLayout& layout) {
+                      const MakerLayout& layout, const Camera& camera) {
   constexpr unsigned kMostEntries = 512;
   std::uint16_t n;
   if (!read16_at(data, ifd, order, &n) || n > kMostEntries ||
@@ -201,7 +224,7 @@ std::int64_t moved_by(const TiffData& data, std::uint32_t ifd, std::uint32_t len
     if (!data.contains(footer, 8)) return 0;
     const std::uint8_t* f = data.at(footer);
     const char* mark = order != 0 ? "II\x2a\0" : "MM\0\x2a";
-    if (std::memcmp(f, mark, 4) != 0) return 0;
+    if (std::memcmp(f, mark, 4) != 0) return canon_shift(blocks, unique, ifd, ifd_end, length, camera);
     const std::int64_t moved = std::int64_t{ifd} - std::int64_t{file32(f + 4, order)};
     const std::int64_t last_end = std::int64_t{blocks[unique - 1].offset} +
                                   static_cast<std::int64_t>(blocks[unique - 1].size);
@@ -399,10 +422,13 @@ bool place_maker_note(const TiffData& tiff, std::uint32_t offset, std::uint32_t 
     const std::int64_t from_ifd = std::int64_t{ifd} + data.origin - offset;
     const std::uint32_t length =
         from_ifd >= 0 && from_ifd < count ? count - static_cast<std::uint32_t>(from_ifd) : 0;
-    const std::int64_t moved = moved_by(data, ifd, length, order, *layout);
-    // A move that would put the base before the start of the file, or the IFD before the base,
-    // cannot be right.
-    if (moved != 0 && data.position + data.origin + moved >= 0 && moved <= ifd &&
+    const std::int64_t moved = moved_by(data, ifd, length, order, *layout, camera);
+    // A move that would put the IFD before the base cannot be right, nor one that puts the
+    // base before the start of the file, but for Canon's: an editor that moved its maker note
+    // towards the start by more than the 12 bytes where the TIFF header lay leaves offsets that
+    // count from before the file's first byte, and its footer or its values tell by how much.
+    const bool before_file = data.position + data.origin + moved < 0;
+    if (moved != 0 && (!before_file || layout->fix == FIX_CANON_FOOTER) && moved <= ifd &&
         std::int64_t{ifd} - moved <= UINT32_MAX) {
       data = data.shifted(moved);
       ifd = static_cast<std::uint32_t>(std::int64_t{ifd} - moved);

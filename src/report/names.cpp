@@ -94,10 +94,16 @@ std::string note_text(const Note& note) {
     case NOTE_MAKER_NOTE:
       return format_text("%s maker note: IFD at %#x, offsets from %#x, %s", note.text, note.a,
                          note.b, order);
-    case NOTE_MAKER_NOTE_MOVED:
+    case NOTE_MAKER_NOTE_MOVED: {
+      // Moved towards the start by more than its base lay from it, the base lies before the
+      // file's first byte (its 32-bit position wrapped): shown as the negative number it is.
+      const auto base = static_cast<std::int32_t>(note.b);
+      const bool before_file = note.shift < 0 && base < 0 && base > note.shift;
       return format_text(
-          "%s maker note: IFD at %#x, offsets from %#x (moved by %d since it was written), %s",
-          note.text, note.a, note.b, static_cast<int>(note.shift), order);
+          "%s maker note: IFD at %#x, offsets from %s%#x (moved by %d since it was written), %s",
+          note.text, note.a, before_file ? "-" : "",
+          before_file ? 0u - note.b : note.b, static_cast<int>(note.shift), order);
+    }
     case NOTE_NOT_IFD:
       return format_text("%s maker note: not an IFD", note.text);
     case NOTE_NO_IFD_FOUND:
