@@ -104,6 +104,11 @@ def write(case, files):
 
 def layouts():
     f = {}
+    # Tags named by their value's form: a version (ShotInfoD40), a version in a range
+    # (LensData0201), a version no name fits (unnamed), a count (HDRInfo2) and the name otherwise.
+    f["nikon-versions.jpg"] = exif_jpeg("<", "NIKON CORPORATION", plain(b"Nikon\0\2\x10\0\0II*\0\x08\0\0\0", base="note", base_at=10, tags=[
+        (0x0035, UNDEF, 6, b"\1\0\0\0\0\0"), (0x0035, UNDEF, 4, b"\1\0\0\0"), (0x0091, UNDEF, 8, b"0209\0\0\0\0"),
+        (0x0098, UNDEF, 8, b"0202\0\0\0\0"), (0x0098, UNDEF, 8, b"0299\0\0\0\0"), (0x00A8, UNDEF, 8, b"0104\0\0\0\0")]))
     for o, s in (("<", "ii"), (">", "mm")):
         mo = "II" if o == "<" else "MM"
         f[f"canon-{s}.jpg"] = exif_jpeg(o, "Canon", plain(b"", tags=entries(0x0006)))

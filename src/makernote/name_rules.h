@@ -11,6 +11,14 @@ constexpr ExifTag held_or_pointed(std::uint16_t tag, const char* held, const cha
   return {tag, held, nullptr, 0, UNDEF_HEX, false, pointed};
 }
 
+// A tag named by its value's form (`variants`, tried in order), else `otherwise`.
+template <std::size_t N>
+constexpr ExifTag by_form(std::uint16_t tag, const NameVariant (&variants)[N],
+                          const char* otherwise = nullptr) {
+  return {tag, otherwise, nullptr, 0, UNDEF_HEX, false, nullptr, variants,
+          static_cast<std::uint8_t>(N)};
+}
+
 template <std::size_t N>
 constexpr MakerNames names_of(const ExifTag (&tags)[N]) {
   static_assert(N > 0);

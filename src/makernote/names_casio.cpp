@@ -6,23 +6,12 @@ namespace pelnor {
 namespace {
 
 constexpr ExifTag kCasioTags[] = {
-    {0x0001, "RecordingMode"},
-    {0x0002, "Quality"},
-    {0x0003, "FocusMode"},
-    {0x0005, "FlashIntensity"},
-    {0x0006, "ObjectDistance"},
-    {0x0007, "WhiteBalance"},
-    {0x000A, "DigitalZoom"},
-    {0x000B, "Sharpness"},
-    {0x000C, "Contrast"},
-    {0x000D, "Saturation"},
-    {0x0014, "ISO"},
-    {0x0015, "FirmwareDate"},
-    {0x0016, "Enhancement"},
-    {0x0017, "ColorFilter"},
-    {0x0018, "AFPoint"},
-    {0x0019, "FlashIntensity"},
-    {0x0E00, "PrintIM"},
+    {0x0001, "RecordingMode"}, {0x0002, "Quality"},        {0x0003, "FocusMode"},
+    {0x0004, "FlashMode"},     {0x0005, "FlashIntensity"}, {0x0006, "ObjectDistance"},
+    {0x0007, "WhiteBalance"},  {0x000A, "DigitalZoom"},    {0x000B, "Sharpness"},
+    {0x000C, "Contrast"},      {0x000D, "Saturation"},     {0x0014, "ISO"},
+    {0x0015, "FirmwareDate"},  {0x0016, "Enhancement"},    {0x0017, "ColorFilter"},
+    {0x0018, "AFPoint"},       {0x0019, "FlashIntensity"}, {0x0E00, "PrintIM"},
 };
 
 constexpr ExifTag kCasio2Tags[] = {
@@ -53,6 +42,7 @@ constexpr ExifTag kCasio2Tags[] = {
     {0x3002, "Quality"},
     {0x3003, "FocusMode"},
     {0x3006, "HometownCity"},
+    {0x3007, "BestShotMode"},
     {0x3008, "AutoISO"},
     {0x3009, "AFMode"},
     {0x3011, "Sharpness"},

@@ -45,6 +45,7 @@ constexpr ExifTag kFujifilmTags[] = {
     {0x104D, "CropMode"},
     {0x104E, "ColorChromeFXBlue"},
     {0x1050, "ShutterType"},
+    {0x1100, "AutoBracketing"},
     {0x1101, "SequenceNumber"},
     {0x1103, "DriveSettings"},
     {0x1105, "PixelShiftShots"},

@@ -14,6 +14,7 @@ constexpr ExifTag kMinoltaTags[] = {
     {0x0088, "PreviewImageStart"},
     {0x0089, "PreviewImageLength"},
     {0x0100, "SceneMode"},
+    {0x0101, "ColorMode"},
     {0x0102, "MinoltaQuality"},
     {0x0104, "FlashExposureComp"},
     {0x0105, "Teleconverter"},

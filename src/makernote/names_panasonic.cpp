@@ -5,11 +5,20 @@
 namespace pelnor {
 namespace {
 
+// Tags whose name depends on their value's form: its version, its size or its type.
+constexpr NameVariant kPanasonic00C5[] = {
+    {3, 0, "", 0, "LensTypeModel"},
+};
+constexpr NameVariant kPanasonic00E4[] = {
+    {3, 0, "", 0, "LensTypeModel"},
+};
+
 constexpr ExifTag kPanasonicTags[] = {
     {0x0001, "ImageQuality"},
     {0x0002, "FirmwareVersion"},
     {0x0003, "WhiteBalance"},
     {0x0007, "FocusMode"},
+    {0x000F, "AFAreaMode"},
     {0x001A, "ImageStabilization"},
     {0x001C, "MacroMode"},
     {0x001F, "ShootingMode"},
@@ -24,6 +33,7 @@ constexpr ExifTag kPanasonicTags[] = {
     {0x0029, "TimeSincePowerOn"},
     {0x002A, "BurstMode"},
     {0x002B, "SequenceNumber"},
+    {0x002C, "ContrastMode"},
     {0x002D, "NoiseReduction"},
     {0x002E, "SelfTimer"},
     {0x0030, "Rotation"},
@@ -64,6 +74,7 @@ constexpr ExifTag kPanasonicTags[] = {
     {0x0060, "LensFirmwareVersion"},
     {0x0061, "FaceRecInfo"},
     {0x0062, "FlashWarning"},
+    {0x0063, "RecognizedFaceFlags"},
     {0x0065, "Title"},
     {0x0066, "BabyName"},
     {0x0067, "Location"},
@@ -94,8 +105,43 @@ constexpr ExifTag kPanasonicTags[] = {
     {0x009D, "InternalNDFilter"},
     {0x009E, "HDR"},
     {0x009F, "ShutterType"},
+    {0x00A1, "FilterEffect"},
     {0x00A3, "ClearRetouchValue"},
+    {0x00A7, "OutputLUT"},
+    {0x00AB, "TouchAE"},
+    {0x00AC, "MonochromeFilterEffect"},
+    {0x00AD, "HighlightShadow"},
+    {0x00AF, "TimeStamp"},
+    {0x00B3, "VideoBurstResolution"},
+    {0x00B4, "MultiExposure"},
+    {0x00B9, "RedEyeRemoval"},
+    {0x00BB, "VideoBurstMode"},
+    {0x00BC, "DiffractionCorrection"},
+    {0x00BD, "FocusBracket"},
+    {0x00BE, "LongExposureNRUsed"},
+    {0x00BF, "PostFocusMerging"},
+    {0x00C1, "VideoPreburst"},
+    by_form(0x00C5, kPanasonic00C5),
+    {0x00CA, "SensorType"},
+    {0x00D1, "ISO"},
+    {0x00D2, "MonochromeGrainEffect"},
+    {0x00D6, "NoiseReductionStrength"},
+    by_form(0x00E4, kPanasonic00E4),
+    {0x00E8, "MinimumISO"},
+    {0x00EE, "DynamicRangeBoost"},
     {0x0E00, "PrintIM"},
+    {0x2003, "TimeInfo"},
+    {0x8000, "MakerNoteVersion"},
+    {0x8001, "SceneMode"},
+    {0x8002, "HighlightWarning"},
+    {0x8003, "DarkFocusEnvironment"},
+    {0x8004, "WBRedLevel"},
+    {0x8005, "WBGreenLevel"},
+    {0x8006, "WBBlueLevel"},
+    {0x8008, "TextStamp"},
+    {0x8009, "TextStamp"},
+    {0x8010, "BabyAge"},
+    {0x8012, "Transform"},
 };
 
 static_assert(sorted(kPanasonicTags));

@@ -5,6 +5,22 @@
 namespace pelnor {
 namespace {
 
+// Tags whose name depends on their value's form: its version, its size or its type.
+constexpr NameVariant kPentax002D[] = {
+    {3, 0, "", 0, "EffectiveLV"},
+    {4, 0, "", 0, "EffectiveLV"},
+};
+constexpr NameVariant kPentax0095[] = {
+    {0, 2, "", 0, "SkinToneCorrection"},
+    {0, 3, "", 0, "SkinToneCorrection"},
+};
+constexpr NameVariant kPentax0208[] = {
+    {0, 27, "", 0, "FlashInfo"},
+};
+constexpr NameVariant kPentax022D[] = {
+    {0, 100, "", 0, "WBLevels"},
+};
+
 constexpr ExifTag kPentaxTags[] = {
     {0x0000, "PentaxVersion"},
     {0x0001, "PentaxModelType"},
@@ -18,17 +34,22 @@ constexpr ExifTag kPentaxTags[] = {
     {0x0009, "PentaxImageSize"},
     {0x000B, "PictureMode"},
     {0x000C, "FlashMode"},
+    {0x000D, "FocusMode"},
+    {0x000E, "AFPointSelected"},
+    {0x000F, "AFPointsInFocus"},
     {0x0010, "FocusPosition"},
     {0x0012, "ExposureTime"},
     {0x0013, "FNumber"},
     {0x0014, "ISO"},
     {0x0015, "LightReading"},
+    {0x0016, "ExposureCompensation"},
     {0x0017, "MeteringMode"},
     {0x0018, "AutoBracketing"},
     {0x0019, "WhiteBalance"},
     {0x001A, "WhiteBalanceMode"},
     {0x001B, "BlueBalance"},
     {0x001C, "RedBalance"},
+    {0x001D, "FocalLength"},
     {0x001E, "DigitalZoom"},
     {0x001F, "Saturation"},
     {0x0020, "Contrast"},
@@ -41,6 +62,7 @@ constexpr ExifTag kPentaxTags[] = {
     {0x0027, "DSPFirmwareVersion"},
     {0x0028, "CPUFirmwareVersion"},
     {0x0029, "FrameNumber"},
+    by_form(0x002D, kPentax002D),
     {0x0032, "ImageEditing"},
     {0x0033, "PictureMode"},
     {0x0034, "DriveMode"},
@@ -57,6 +79,7 @@ constexpr ExifTag kPentaxTags[] = {
     {0x0047, "CameraTemperature"},
     {0x0048, "AELock"},
     {0x0049, "NoiseReduction"},
+    {0x004D, "FlashExposureComp"},
     {0x004F, "ImageTone"},
     {0x0050, "ColorTemperature"},
     {0x0053, "ColorTempDaylight"},
@@ -67,6 +90,7 @@ constexpr ExifTag kPentaxTags[] = {
     {0x0058, "ColorTempFluorescentN"},
     {0x0059, "ColorTempFluorescentW"},
     {0x005A, "ColorTempFlash"},
+    {0x005C, "ShakeReductionInfo"},
     {0x005D, "ShutterCount"},
     {0x0060, "FaceInfo"},
     {0x0067, "Hue"},
@@ -90,17 +114,20 @@ constexpr ExifTag kPentaxTags[] = {
     {0x007D, "LensCorr"},
     {0x007E, "WhiteLevel"},
     {0x007F, "BleachBypassToning"},
+    {0x0080, "AspectRatio"},
     {0x0082, "BlurControl"},
     {0x0085, "HDR"},
     {0x0087, "ShutterType"},
     {0x0088, "NeutralDensityFilter"},
     {0x008B, "ISO"},
     {0x0092, "IntervalShooting"},
+    by_form(0x0095, kPentax0095),
     {0x0096, "ClarityControl"},
     {0x0200, "BlackPoint"},
     {0x0201, "WhitePoint"},
     {0x0203, "ColorMatrixA"},
     {0x0204, "ColorMatrixB"},
+    by_form(0x0208, kPentax0208, "FlashInfoUnknown"),
     {0x0209, "AEMeteringSegments"},
     {0x020A, "FlashMeteringSegments"},
     {0x020B, "SlaveFlashMeteringSegments"},
@@ -114,15 +141,19 @@ constexpr ExifTag kPentaxTags[] = {
     {0x0214, "WB_RGGBLevelsFlash"},
     {0x0215, "CameraInfo"},
     {0x0216, "BatteryInfo"},
+    {0x021B, "SaturationInfo"},
     {0x021C, "ColorMatrixA2"},
     {0x021D, "ColorMatrixB2"},
     {0x021F, "AFInfo"},
+    {0x0220, "HuffmanTable"},
     {0x0221, "KelvinWB"},
     {0x0222, "ColorInfo"},
     {0x0224, "EVStepInfo"},
     {0x0226, "ShotInfo"},
     {0x0229, "SerialNumber"},
+    {0x022A, "FilterInfo"},
     {0x022B, "LevelInfo"},
+    by_form(0x022D, kPentax022D),
     {0x022E, "Artist"},
     {0x022F, "Copyright"},
     {0x0230, "FirmwareVersion"},
@@ -133,6 +164,9 @@ constexpr ExifTag kPentaxTags[] = {
     {0x0243, "PixelShiftInfo"},
     {0x0245, "AFPointInfo"},
     {0x03FE, "DataDump"},
+    {0x0402, "ToneCurve"},
+    {0x0403, "ToneCurves"},
+    {0x0405, "UnknownBlock"},
     {0x0E00, "PrintIM"},
 };
 

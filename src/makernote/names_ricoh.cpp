@@ -5,11 +5,21 @@
 namespace pelnor {
 namespace {
 
+// Tags whose name depends on their value's form: its version, its size or its type.
+constexpr NameVariant kRicoh1002[] = {
+    {3, 0, "", 0, "DriveMode"},
+};
+constexpr NameVariant kRicoh1004[] = {
+    {3, 0, "", 0, "WhiteBalanceFineTune"},
+};
+
 constexpr ExifTag kRicohTags[] = {
     {0x0001, "MakerNoteType"},
     {0x0002, "FirmwareVersion"},
     {0x0E00, "PrintIM"},
     {0x1000, "RecordingFormat"},
+    by_form(0x1002, kRicoh1002),
+    by_form(0x1004, kRicoh1004),
     {0x1006, "FocusMode"},
     {0x1007, "AutoBracketing"},
     {0x1009, "MacroMode"},
@@ -44,6 +54,7 @@ constexpr ExifTag kRicohTags[] = {
     {0x1603, "CroppedImageWidth"},
     {0x1604, "CroppedImageHeight"},
     held_or_pointed(0x2001, "RicohSubdir", "RicohSubdirIFD"),
+    {0x4001, "ThetaSubdir"},
 };
 
 constexpr MakerSubdirectory kRicohSubdirectories[] = {

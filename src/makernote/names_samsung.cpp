@@ -10,6 +10,7 @@ constexpr ExifTag kSamsungTags[] = {
     {0x0002, "DeviceType"},
     {0x0003, "SamsungModelID"},
     {0x0011, "OrientationInfo"},
+    {0x0020, "SmartAlbumColor"},
     {0x0021, "PictureWizard"},
     {0x0030, "LocalLocationName"},
     {0x0031, "LocationName"},
@@ -50,6 +51,15 @@ constexpr ExifTag kSamsungTags[] = {
     {0xA041, "ToneCurveAdobeRGBDefault"},
     {0xA042, "ToneCurveSRGB"},
     {0xA043, "ToneCurveAdobeRGB"},
+    {0xA048, "RawData"},
+    {0xA050, "Distortion"},
+    {0xA051, "ChromaticAberration"},
+    {0xA052, "Vignetting"},
+    {0xA053, "VignettingCorrection"},
+    {0xA054, "VignettingSetting"},
+    {0xA055, "Samsung_Type2_0xa055"},
+    {0xA056, "Samsung_Type2_0xa056"},
+    {0xA057, "Samsung_Type2_0xa057"},
 };
 
 static_assert(sorted(kSamsungTags));

@@ -5,13 +5,50 @@
 namespace pelnor {
 namespace {
 
+// Tags whose name depends on their value's form: its version, its size or its type.
+constexpr NameVariant kSony0010[] = {
+    {0, 368, "", 0, "CameraInfo"},    {0, 5478, "", 0, "CameraInfo"},
+    {0, 5506, "", 0, "CameraInfo2"},  {0, 6118, "", 0, "CameraInfo2"},
+    {0, 15360, "", 0, "CameraInfo3"},
+};
+constexpr NameVariant kSony0020[] = {
+    {0, 19154, "", 0, "FocusInfo"},
+    {0, 19148, "", 0, "FocusInfo"},
+};
+constexpr NameVariant kSony0114[] = {
+    {0, 280, "", 0, "CameraSettings"},
+    {0, 364, "", 0, "CameraSettings"},
+    {0, 332, "", 0, "CameraSettings2"},
+};
+constexpr NameVariant kSony1000[] = {
+    {7, 0, "", 0, "MultiBurstMode"},
+};
+constexpr NameVariant kSony1001[] = {
+    {3, 0, "", 0, "MultiBurstImageWidth"},
+};
+constexpr NameVariant kSony1002[] = {
+    {3, 0, "", 0, "MultiBurstImageHeight"},
+};
+constexpr NameVariant kSony202A[] = {
+    {0, 0, "\x01", 1, "Tag202a"},
+};
+constexpr NameVariant kSony900B[] = {
+    {0, 0, "\xae", 1, "Tag900b"},
+};
+
 constexpr ExifTag kSonyTags[] = {
+    by_form(0x0010, kSony0010, "CameraInfoUnknown"),
+    by_form(0x0020, kSony0020, "MoreInfo"),
     {0x0102, "Quality"},
     {0x0104, "FlashExposureComp"},
     {0x0105, "Teleconverter"},
     {0x0112, "WhiteBalanceFineTune"},
+    by_form(0x0114, kSony0114),
     {0x0115, "WhiteBalance"},
     {0x0E00, "PrintIM"},
+    by_form(0x1000, kSony1000),
+    by_form(0x1001, kSony1001),
+    by_form(0x1002, kSony1002),
     {0x2001, "PreviewImage"},
     {0x2002, "Rating"},
     {0x2004, "Contrast"},
@@ -36,13 +73,32 @@ constexpr ExifTag kSonyTags[] = {
     {0x2027, "FocusLocation"},
     {0x2028, "VariableLowPassFilter"},
     {0x2029, "RAWFileType"},
+    by_form(0x202A, kSony202A),
     {0x202B, "PrioritySetInAWB"},
     {0x202C, "MeteringMode2"},
     {0x202D, "ExposureStandardAdjustment"},
     {0x202E, "Quality"},
     {0x202F, "PixelShiftInfo"},
     {0x2031, "SerialNumber"},
+    {0x2032, "Shadows"},
+    {0x2033, "Highlights"},
+    {0x2034, "Fade"},
+    {0x2035, "SharpnessRange"},
+    {0x2036, "Clarity"},
+    {0x2037, "FocusFrameSize"},
+    {0x2039, "JPEG-HEIFSwitch"},
     {0x3000, "ShotInfo"},
+    by_form(0x900B, kSony900B),
+    {0x9401, "Tag9401"},
+    {0x9403, "Tag9403"},
+    {0x9407, "Sony_0x9407"},
+    {0x9408, "Sony_0x9408"},
+    {0x9409, "Sony_0x9409"},
+    {0x940B, "Sony_0x940b"},
+    {0x940D, "Sony_0x940d"},
+    {0x940F, "Sony_0x940f"},
+    {0x9411, "Sony_0x9411"},
+    {0x9416, "Sony_0x9416"},
     {0xB000, "FileFormat"},
     {0xB001, "SonyModelID"},
     {0xB020, "CreativeStyle"},

@@ -24,6 +24,18 @@ enum UndefinedRule : std::uint8_t {
   UNDEF_COUNT = 4,    // its byte count only
 };
 
+/// A name that an entry of a tag takes when its value has this form: its type (0: any), its count
+/// (0: any) and its first `pattern_length` bytes as `pattern` says ('.' any byte, "[xy]" one of
+/// those between x and y, any other byte itself). A maker that stores several structures under
+/// one tag names each by its version, the first bytes of its value, or by its size.
+struct NameVariant {
+  std::uint16_t type;
+  std::uint32_t count;
+  const char* pattern;
+  std::uint8_t pattern_length;
+  const char* name;
+};
+
 struct ExifTag {
   std::uint16_t tag;
   const char* name;
@@ -35,6 +47,9 @@ struct ExifTag {
   /// The name of an entry of this tag that is a 32-bit offset (LONG, SLONG, IFD) rather than the
   /// data itself, where the two are named apart; null: `name` for both.
   const char* pointer_name = nullptr;
+  /// Names by the value's form, tried in order; where none fits, `name` (null: none).
+  const NameVariant* variants = nullptr;
+  std::uint8_t variant_count = 0;
 };
 
 /// The names of one directory's tags: an array sorted by tag, and the table to look in next for

@@ -1,5 +1,6 @@
 #include "tiff/values.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 
@@ -43,6 +44,44 @@ EntryText entry_text(const TiffData& tiff, std::uint64_t raw_offset, const TagEn
   EntryText text = text_at(tiff, inline_text ? raw_offset + 8 : e.value, UINT64_MAX);
   text.whole = inline_text || tiff.contains(e.value, e.count);
   return text;
+}
+
+namespace {
+
+// True when the value's first bytes, `have` of them in the data read at `b`, match `pattern`.
+bool matches(const std::uint8_t* b, std::uint64_t have, const char* pattern, std::uint8_t length) {
+  std::uint64_t k = 0;
+  for (std::uint8_t i = 0; i < length; ++k) {
+    if (k >= have) return false;
+    const auto c = static_cast<std::uint8_t>(pattern[i]);
+    if (c == '[' && i + 4 < length && pattern[i + 2] == '-' && pattern[i + 4] == ']') {
+      if (b[k] < static_cast<std::uint8_t>(pattern[i + 1]) ||
+          b[k] > static_cast<std::uint8_t>(pattern[i + 3])) {
+        return false;
+      }
+      i = static_cast<std::uint8_t>(i + 5);
+    } else {
+      if (c != '.' && b[k] != c) return false;
+      ++i;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+const char* ValueView::variant_name() const {
+  const std::uint64_t bytes = std::uint64_t{e_.count} * value_size(e_.type);
+  const std::uint64_t have = std::min<std::uint64_t>(bytes, data_.bytes_at(at()));
+  const std::uint8_t* b = have != 0 ? data_.at(at()) : nullptr;
+  for (std::uint8_t i = 0; i < tag_->variant_count; ++i) {
+    const NameVariant& v = tag_->variants[i];
+    if ((v.type == 0 || v.type == e_.type) && (v.count == 0 || v.count == e_.count) &&
+        (v.pattern_length == 0 || (b != nullptr && matches(b, have, v.pattern, v.pattern_length)))) {
+      return v.name;
+    }
+  }
+  return tag_->name;
 }
 
 void ValueView::classify() {

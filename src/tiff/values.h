@@ -73,6 +73,7 @@ class ValueView {
   const char* name() {
     if (!classified_) classify();
     if (tag_ == nullptr) return nullptr;
+    if (tag_->variant_count != 0) return variant_name();
     return is_pointer_type(e_.type) && tag_->pointer_name != nullptr ? tag_->pointer_name
                                                                      : tag_->name;
   }
@@ -148,6 +149,7 @@ class ValueView {
 
  private:
   void classify();
+  const char* variant_name() const;
   void read_meaning();
 
   const TiffData& data_;
