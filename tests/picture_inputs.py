@@ -67,14 +67,14 @@ def gain_map(xmp):
     return pic[:2] + seg(0xE1, xmp) + pic[2:]
 
 
-def note_with_picture(header, entries, pic, base="tiff", order=None):
+def note_with_picture(header, entries, pic, base="tiff", order=None, base_at=0):
     """A maker note of `header` then an IFD of `entries`: (tag, "held") holds `pic` as its
     bytes; (tag, "start") and (tag, "length") give the offset and length of `pic`, placed after."""
     def note(t):
         m = t.here()
         t.b += header
         o = order or t.o
-        b = m if base == "note" else 0
+        b = m + base_at if base == "note" else 0
         listed = [(tag, UNDEF, len(pic), pic) if kind == "held" else (tag, LONG, 1, 0) for tag, kind in entries]
         at, fields = t.ifd(listed, base=b, order=o)
         where = t.here()
@@ -175,6 +175,10 @@ def sources():
         b"SONY DSC \0\0\0", [(0x2001, "held")], b"\0" * 32 + picture(1616, 1080, "sony", first=0, dqt=True))))
     f["casio-mm.jpg"] = jpeg(exif_app1(">", "CASIO COMPUTER CO.,LTD", note_with_picture(
         b"QVC\0\0\0", [(0x2000, "held")], picture(640, 480, "casio"))))
+    # Sony Ericsson's phones: offsets from 12 bytes into the maker note, 8 before its IFD.
+    f["sony-ericsson-mm.jpg"] = jpeg(exif_app1(">", "Sony Ericsson", note_with_picture(
+        b"SEMC MS\0\0\0\0\x01\0\0\0\0\0\0\0\0", [(0x0201, "start"), (0x0202, "length")], picture(320, 240, "sony ericsson"),
+        base="note", base_at=12)))
     f["sigma-ii.jpg"] = jpeg(exif_app1("<", "SIGMA", note_with_picture(
         b"SIGMA\0\0\0\1\0", [(0x001A, "start"), (0x001B, "length")], picture(640, 427, "sigma"))))
     f["canon-ii.jpg"] = jpeg(exif_app1("<", "Canon", canon(picture(1620, 1080, "canon"))))
@@ -204,6 +208,16 @@ def sources():
     f["flashpix-kodak.jpg"] = jpeg(exif_app1("<", "EASTMAN KODAK COMPANY"),
                                    seg(0xE2, fpxr_contents((16, "\x05Extension List"), (len(nail), name))),
                                    seg(0xE2, fpxr_data(1, 0, nail[:40])), seg(0xE2, fpxr_data(1, 36, nail[36:])))
+    # HP's contents list: a storage and forty property streams before its Screen Nail, whose
+    # data comes in two segments; then a Screen Nail whose segments stop short of its size, read
+    # as far as they go.
+    listed = [(0xFFFFFFFF, "Data Object Store 000001")] + [(8, "Property %06d" % k) for k in range(40)]
+    nail = b"\0" * 28 + picture(320, 240, "flashpix hp")
+    hp = fpxr_contents(*listed, (len(nail), name), (len(nail) + 100, name))
+    hp = hp[:9 + 5] + hp[9 + 5:].replace(b"0\x000\x000\x000\x000\x001\x00\0\0", b"0\x000\x000\x000\x000\x001\x00\0\0" + bytes(16), 1)
+    f["flashpix-hp.jpg"] = jpeg(exif_app1("<", "Hewlett-Packard"), seg(0xE2, hp),
+                                seg(0xE2, fpxr_data(41, 0, nail[:50])), seg(0xE2, fpxr_data(41, 50, nail[50:])),
+                                seg(0xE2, fpxr_data(42, 0, nail)))
     preview = b"F" * 47 + picture(160, 120, "flashpix fuji")
     f["flashpix-fuji.jpg"] = jpeg(exif_app1(">", "FUJIFILM"), seg(0xE2, fpxr_contents((len(preview), "Preview"))),
                                   seg(0xE2, fpxr_data(0, 0, preview)))
@@ -281,9 +295,13 @@ def damage():
     f["collision.jpg"] = jpeg(exif_app1("<"), seg(0xED, both), seg(0xE0, b"JFXX\0\x10" + picture(64, 48, "jfxx 1")),
                               seg(0xE0, b"JFXX\0\x10" + picture(64, 48, "jfxx 2")))
     f["collision.jpg.photoshop.jpg"] = b"an older output"
-    # JFIF's thumbnail larger than its segment; a JFXX RGB one of 0 x 0 (none).
-    f["jfif-cut.jpg"] = jpeg(exif_app1(">"), seg(0xE0, b"JFIF\0\1\2\0\0\1\0\1\x10\x10" + bytes(30)),
-                             seg(0xE0, b"JFXX\0\x13\0\0"))
+    # JFIF's thumbnail larger than its segment (a grayscale writer's byte per pixel): what the
+    # segment holds, the rest zeros; a JFXX RGB one of 0 x 0 (none); a JFXX palette one cut
+    # short; a JFIF header that counts pixels its segment holds none of (none).
+    palette = bytes(c for i in range(256) for c in (i, i, 255 - i))
+    f["jfif-cut.jpg"] = jpeg(exif_app1(">"), seg(0xE0, b"JFIF\0\1\2\0\0\1\0\1\x04\x04" + bytes(range(40, 56))),
+                             seg(0xE0, b"JFXX\0\x13\0\0"), seg(0xE0, b"JFXX\0\x11\4\4" + palette + bytes(range(10))),
+                             seg(0xE0, b"JFIF\0\1\2\0\0\1\0\1\x02\x02"))
     # FlashPix: a contents list with a stream that never comes, a data segment for an index not listed.
     f["flashpix-missing.jpg"] = jpeg(exif_app1("<"), seg(0xE2, fpxr_contents((300, "\x05Screen Nail"))),
                                      seg(0xE2, fpxr_data(7, 0, b"\xff\xd8\xff" + bytes(20))))

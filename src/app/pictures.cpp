@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/outputs.h"
 #include "bitmap/strip_convert.h"
@@ -117,8 +118,17 @@ Copy write_bitmap(Session& session, ByteSource& input, FileHandle file, const Pi
   const std::uint64_t length = p.length();
   const std::int64_t palette =
       p.form == FORM_PALETTE ? input.read(p.palette, session.copy_block, 768) : 768;
+  // The pixels the header counts; those its segment does not hold are zeros.
+  const std::uint64_t full =
+      std::uint64_t{p.width} * p.height * (p.form == FORM_PALETTE ? 1u : 3u);
+  std::vector<std::uint8_t> padded;
+  std::uint8_t* pixels = session.segment;
+  if (full > length) {
+    padded.assign(full, 0);
+    pixels = padded.data();
+  }
   const std::int64_t got =
-      input.read(p.spans[0].position, session.segment, static_cast<std::uint32_t>(length));
+      input.read(p.spans[0].position, pixels, static_cast<std::uint32_t>(length));
   Copy copy;
   if (got != static_cast<std::int64_t>(length) || palette != 768) {
     copy = input.failed() ? Copy::kInputFailed : Copy::kWriteFailed;
@@ -128,7 +138,7 @@ Copy write_bitmap(Session& session, ByteSource& input, FileHandle file, const Pi
     thumb.width = static_cast<std::int32_t>(p.width);
     thumb.height = static_cast<std::int32_t>(p.height);
     const int written =
-        write_strip_bmp(file, thumb, session.segment,
+        write_strip_bmp(file, thumb, pixels,
                         p.form == FORM_PALETTE ? session.copy_block : nullptr, session.platform);
     copy = written == kBmpWritten   ? Copy::kWhole
            : written == kBmpNotMade ? Copy::kNotMade

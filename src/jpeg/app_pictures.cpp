@@ -97,7 +97,14 @@ void app0_picture(ByteSource& file, const Run& app0, bool jfxx, PictureList* lis
     return;
   }
   if (bytes == 0) return;
-  if (pixels + bytes > app0.position + app0.length) picture.whole = false;
+  // A segment may end before the pixels its header counts (a grayscale writer's byte per
+  // pixel): what it holds is the picture's, the rest are zeros.
+  const std::uint64_t end = app0.position + app0.length;
+  if (pixels >= end) return;
+  if (pixels + bytes > end) {
+    picture.short_pixels = true;
+    bytes = end - pixels;
+  }
   picture.add_span(pixels, bytes);
   list->add(picture);
 }
@@ -180,21 +187,24 @@ class FlashPix {
 
   void pictures(ByteSource& file, PictureList* list) const {
     for (int i = 0; i < entries_; ++i) {
-      const Entry& e = entry_[i];
-      if (e.kind == kNone || e.stream.length == 0) continue;
-      const std::uint64_t length = std::min<std::uint64_t>(e.stream.length, e.size);
+      const Entry& entry = entry_[i];
+      if (entry.kind == kNone || entry.stream < 0) continue;
+      const Stream& stream = streams_[entry.stream];
+      // What a stream holds past its size is not its own; one its segments stop short of is
+      // read as far as they go.
+      if (stream.length == 0) continue;
+      const std::uint64_t length = std::min<std::uint64_t>(stream.length, entry.size);
       // The Screen Nail's stream header is 28 bytes.
-      const std::uint64_t skip = e.kind == kPreview ? 47 : length > 28 ? 28 : 0;
+      const std::uint64_t skip = entry.kind == kPreview ? 47 : length > 28 ? 28 : 0;
       std::uint64_t start = skip;
-      if (e.kind == kScreenNail) start += jpeg_start(file, e.stream, skip, length - skip);
+      if (entry.kind == kScreenNail) start += jpeg_start(file, stream, skip, length - skip);
       if (start >= length) continue;
       std::uint8_t soi[3];
-      if (!e.stream.read(file, start, soi, 3) || soi[0] != 0xFF || soi[1] != 0xD8 ||
-          soi[2] != 0xFF) {
+      if (!stream.read(file, start, soi, 3) || soi[0] != 0xFF || soi[1] != 0xD8 || soi[2] != 0xFF) {
         continue;
       }
       Picture picture{PIC_FLASHPIX};
-      e.stream.spans(start, length - start, &picture);
+      stream.spans(start, length - start, &picture);
       list->add(picture);
     }
     if (fuji_.length != 0) {
@@ -209,21 +219,25 @@ class FlashPix {
   struct Entry {
     std::uint32_t size;
     Kind kind;
-    Stream stream;
+    /// Its data's place in `streams_`, for a picture's stream that has one; else -1.
+    std::int8_t stream;
     bool started;
+    /// How many bytes its segments have given, for the overlap of the next.
+    std::uint64_t length;
   };
 
   // The list's names are UTF-16LE paths; only the last part counts, less an instance number or
   // class ID after it.
   void contents(ByteSource& file, const Run& run, std::uint32_t n) {
     entries_ = 0;
+    streams_used_ = 0;
     std::uint8_t* const list = list_;
     if (!file.read_whole(run.position, list, run.length)) return;
     std::uint32_t at = 9;
     for (std::uint32_t k = 0; k < n && entries_ < kMostEntries; ++k) {
       if (at + 5 > run.length) return;
       Entry& e = entry_[entries_];
-      e = Entry{big32(list + at), kNone, {}, false};
+      e = Entry{big32(list + at), kNone, -1, false, 0};
       at += 5;
       char name[64];
       std::uint32_t length = 0;
@@ -243,6 +257,10 @@ class FlashPix {
       name[length] = '\0';
       if (named(name, length, "\x05Screen Nail")) e.kind = kScreenNail;
       if (named(name, length, "Preview")) e.kind = kPreview;
+      if (e.kind != kNone && streams_used_ < kMostStreams) {
+        streams_[streams_used_] = Stream{};
+        e.stream = static_cast<std::int8_t>(streams_used_++);
+      }
       ++entries_;
     }
   }
@@ -254,14 +272,15 @@ class FlashPix {
       Entry& e = entry_[index];
       std::uint32_t start = 13;
       if (e.started) {
-        const std::int64_t overlap = static_cast<std::int64_t>(e.stream.length) - offset;
+        const std::int64_t overlap = static_cast<std::int64_t>(e.length) - offset;
         if (overlap >= 0 && static_cast<std::int64_t>(run.length) - overlap >= 13) {
           start += static_cast<std::uint32_t>(overlap);
         }
       }
       e.started = true;
-      if (e.stream.length < e.size && start < run.length) {
-        e.stream.add(run.position + start, run.length - start);
+      if (e.length < e.size && start < run.length) {
+        e.length += run.length - start;
+        if (e.stream >= 0) streams_[e.stream].add(run.position + start, run.length - start);
       }
       return;
     }
@@ -310,10 +329,15 @@ class FlashPix {
     return length;
   }
 
-  static constexpr int kMostEntries = 16;
+  // A camera's contents list names its audio, its properties and its extensions besides the
+  // pictures: HP's run past a hundred entries.
+  static constexpr int kMostEntries = 1024;
+  static constexpr int kMostStreams = 4;
   std::uint8_t* list_;
   Entry entry_[kMostEntries];
   int entries_ = 0;
+  Stream streams_[kMostStreams];
+  int streams_used_ = 0;
   Stream fuji_;
 };
 

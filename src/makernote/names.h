@@ -22,6 +22,7 @@ extern const MakerNames kSamsungNames;
 extern const MakerNames kSanyoNames;
 extern const MakerNames kSigmaNames;
 extern const MakerNames kSonyNames;
+extern const MakerNames kSonyEricssonNames;
 /// No names: every entry shows its number.
 extern const MakerNames kUnnamed;
 

@@ -136,11 +136,22 @@ constexpr MakerSubdirectory kSonySubdirectories[] = {
 // A 32-byte header of Sony's own comes before the JPEG.
 constexpr MakerPreview kSonyPreviews[] = {held(0x2001, 32)};
 
-static_assert(sorted(kSonyTags));
+// The phones of Sony Ericsson: a preview by its start and length, counted from 8 bytes before
+// the IFD.
+constexpr ExifTag kSonyEricssonTags[] = {
+    {0x0201, "PreviewImageStart"},
+    {0x0202, "PreviewImageLength"},
+    {0x2000, "MakerNoteVersion"},
+};
+constexpr MakerPreview kSonyEricssonPreviews[] = {pair(0x0201, 0x0202)};
+
+static_assert(sorted(kSonyTags) && sorted(kSonyEricssonTags));
 
 }  // namespace
 
 const MakerNames kSonyNames =
     with_previews(names_of(kSonyTags, kSonySubdirectories), kSonyPreviews);
+const MakerNames kSonyEricssonNames =
+    with_previews(names_of(kSonyEricssonTags), kSonyEricssonPreviews);
 
 }  // namespace pelnor

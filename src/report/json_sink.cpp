@@ -438,6 +438,7 @@ void JsonSink::picture(const PictureReport& r) {
   if (r.fault != PICTURE_WRITTEN) writer_.member("not_written", kPictureFaults[r.fault]);
   if (r.repaired) writer_.member("first_byte", r.first_byte);
   if (p.bgr) writer_.flag("bgr");
+  if (p.short_pixels) writer_.flag("short_pixels");
 }
 
 void JsonSink::output_begin(const char* name) {

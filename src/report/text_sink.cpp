@@ -604,6 +604,7 @@ void TextSink::picture(const PictureReport& r) {
     print(" <its first byte, 0x%s, written as FF>", byte);
   }
   if (p.bgr) print(" <its colours stored blue, green, red: written as stored>");
+  if (p.short_pixels) print(" <its segment ends before its pixels do: the rest written as 0>");
   if (r.gain_map != nullptr) print(" <a gain map: its XMP names %s>", r.gain_map);
   print("\n");
 }

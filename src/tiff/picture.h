@@ -44,6 +44,9 @@ struct Picture {
   const char* maker = nullptr;
   /// Photoshop's thumbnail resource 0x0409, whose colours are stored blue-green-red.
   bool bgr = false;
+  /// An uncompressed picture whose pixels its segment ends before: `length()` bytes are held,
+  /// and the rest are written as 0, as exiftool extracts what the segment holds.
+  bool short_pixels = false;
   /// An MPF image's MP type code (CIPA DC-007: 0x010002 a large thumbnail of full HD, ...).
   std::uint32_t mp_type = 0;
   /// Pixel size, from an uncompressed picture's header (a JPEG's comes from its SOF marker).
