@@ -21,6 +21,16 @@ constexpr std::uint16_t kExifTags[] = {0x829A, 0x829D, 0x8827, 0x9003, 0x9004, 0
 constexpr std::uint16_t kGpsTags[] = {0x0001, 0x0002, 0x0003, 0x0004, 0x0005,
                                       0x0006, 0x0007, 0x0011, 0x001D};
 
+template <std::size_t N>
+constexpr bool ascending(const std::uint16_t (&tags)[N]) {
+  for (std::size_t i = 1; i < N; ++i) {
+    if (tags[i - 1] >= tags[i]) return false;
+  }
+  return true;
+}
+static_assert(ascending(kIfd0Tags) && ascending(kExifTags) && ascending(kGpsTags),
+              "looked up by binary search");
+
 // What a maker keeps plainly, by the layout of its maker note and the directory inside it ("" for
 // the maker note's own).
 enum MakerFact : std::uint8_t { SERIAL, LENS_TEXT, LENS_ID, SHUTTER_COUNT, FIRMWARE, OWNER, ISO };
@@ -80,11 +90,74 @@ bool layout_is(const std::string& layout, const char* name) {
          !(std::strcmp(name, "Ricoh") == 0 && starts_with(layout, "Ricoh Pentax"));
 }
 
+// True when `tag` is one of the `n` sorted `tags`.
 bool kept_tag(const std::uint16_t* tags, std::size_t n, std::uint16_t tag) {
-  for (std::size_t i = 0; i < n; ++i) {
-    if (tags[i] == tag) return true;
+  return std::binary_search(tags, tags + n, tag);
+}
+
+// What sscanf's "%Nd" reads at `p`: blanks passed over, a sign and digits, `width` characters
+// at most; the character after them, or null when no digit comes.
+const char* scan_int(const char* p, int width, int* value) {
+  while (*p == ' ' || (*p >= '\t' && *p <= '\r')) ++p;
+  bool negative = false;
+  int used = 0;
+  if (*p == '+' || *p == '-') {
+    negative = *p == '-';
+    ++p;
+    ++used;
   }
-  return false;
+  int v = 0, digits = 0;
+  for (; used < width && *p >= '0' && *p <= '9'; ++p, ++used, ++digits) v = v * 10 + (*p - '0');
+  if (digits == 0) return nullptr;
+  *value = negative ? -v : v;
+  return p;
+}
+
+// The numbers of "Y?M?D?h:m:s" (any one character between the date's fields and before the
+// time), as sscanf's "%4d%*c%2d%*c%2d%*c%2d:%2d:%2d" reads them.
+bool scan_date_time(const char* p, int* y, int* mo, int* d, int* hh, int* mi, int* ss) {
+  int* const fields[] = {y, mo, d, hh, mi, ss};
+  for (int k = 0; k < 6; ++k) {
+    if (k != 0) {
+      if (*p == '\0' || (k > 3 && *p != ':')) return false;
+      ++p;
+    }
+    p = scan_int(p, k == 0 ? 4 : 2, fields[k]);
+    if (p == nullptr) return false;
+  }
+  return true;
+}
+
+// What sscanf's "%2d:%2d" reads.
+bool scan_two(const char* p, int* a, int* b) {
+  p = scan_int(p, 2, a);
+  return p != nullptr && *p == ':' && scan_int(p + 1, 2, b) != nullptr;
+}
+
+// What sscanf's "%4d:%2d:%2d" reads.
+bool scan_date(const char* p, int* y, int* mo, int* d) {
+  p = scan_int(p, 4, y);
+  if (p == nullptr || *p != ':') return false;
+  p = scan_int(p + 1, 2, mo);
+  return p != nullptr && *p == ':' && scan_int(p + 1, 2, d) != nullptr;
+}
+
+// "%04d-%02d-%02dT%02d:%02d:%02d" of numbers already checked to have so many digits.
+std::string iso_date_time(int y, int mo, int d, int hh, int mi, int ss) {
+  char out[19];
+  const int fields[] = {y, mo, d, hh, mi, ss};
+  const char separators[] = "--T::";
+  char* p = out;
+  for (int k = 0; k < 6; ++k) {
+    if (k == 0) {
+      *p++ = static_cast<char>('0' + y / 1000 % 10);
+      *p++ = static_cast<char>('0' + y / 100 % 10);
+    }
+    *p++ = static_cast<char>('0' + fields[k] / 10 % 10);
+    *p++ = static_cast<char>('0' + fields[k] % 10);
+    if (k < 5) *p++ = separators[k];
+  }
+  return std::string(out, sizeof out);
 }
 
 std::string trimmed(const std::string& s) {
@@ -164,12 +237,11 @@ class FactResolver {
 
   // The first of a maker's entries for `what`; null when none is kept.
   const FactFinder::Held* maker(MakerFact what, const MakerTag** which = nullptr) const {
-    for (const MakerTag& m : kMakerTags) {
-      if (m.fact != what) continue;
+    for (std::size_t i = 0; i < std::size(kMakerTags); ++i) {
+      if (kMakerTags[i].fact != what) continue;
       for (const FactFinder::Kept& k : f_.kept_) {
-        if (k.place == FactFinder::IN_MAKER && k.held.tag == m.tag && k.sub == m.sub &&
-            layout_is(k.layout, m.layout)) {
-          if (which != nullptr) *which = &m;
+        if (k.place == FactFinder::IN_MAKER && ((k.makers >> i) & 1) != 0) {
+          if (which != nullptr) *which = &kMakerTags[i];
           return &k.held;
         }
       }
@@ -223,7 +295,7 @@ class FactResolver {
     const bool exif = t.size() >= 19 && t[4] == ':' && t[7] == ':' && t[10] == ' ';
     const bool iso = t.size() >= 19 && t[4] == '-' && t[7] == '-' && t[10] == 'T';
     if ((!exif && !iso) || t[13] != ':' || t[16] != ':' ||
-        std::sscanf(t.c_str(), "%4d%*c%2d%*c%2d%*c%2d:%2d:%2d", &y, &mo, &d, &hh, &mi, &ss) != 6 ||
+        !scan_date_time(t.c_str(), &y, &mo, &d, &hh, &mi, &ss) ||
         (exif && t.size() != 19) ||
         (iso && !(t.size() == 19 || (t.size() == 20 && t[19] == 'Z') ||
                   (t.size() == 25 && (t[19] == '+' || t[19] == '-') && t[22] == ':')))) {
@@ -235,10 +307,8 @@ class FactResolver {
       note(name, "a date or time out of range");
       return;
     }
-    char out[80];
-    std::snprintf(out, sizeof out, "%04d-%02d-%02dT%02d:%02d:%02d", y, mo, d, hh, mi, ss);
     Fact& fact = add(name, FACT_TEXT);
-    fact.text = out;
+    fact.text = iso_date_time(y, mo, d, hh, mi, ss);
     fact.from.push_back(source_of(*h));
     const FactFinder::Held* s = f_.find(FactFinder::IN_EXIF, subsec);
     if (is_text(s)) {
@@ -260,7 +330,7 @@ class FactResolver {
       const std::string o = trimmed(z->text);
       int oh, om;
       if (o.size() == 6 && (o[0] == '+' || o[0] == '-') && o[3] == ':' &&
-          std::sscanf(o.c_str() + 1, "%2d:%2d", &oh, &om) == 2 && oh <= 14 && om <= 59) {
+          scan_two(o.c_str() + 1, &oh, &om) && oh <= 14 && om <= 59) {
         fact.text += o;
         fact.from.push_back(source_of(*z));
       }
@@ -351,7 +421,7 @@ class FactResolver {
     if (!is_text(date) || time == nullptr || time->numbers.size() < 3) return;
     int y, mo, d;
     const std::string t = trimmed(date->text);
-    if (t.size() != 10 || std::sscanf(t.c_str(), "%4d:%2d:%2d", &y, &mo, &d) != 3 || mo < 1 ||
+    if (t.size() != 10 || !scan_date(t.c_str(), &y, &mo, &d) || mo < 1 ||
         mo > 12 || d < 1 || d > 31 || y < 1) {
       note("gps.time", "GPSDateStamp is not a date");
       return;
@@ -366,12 +436,9 @@ class FactResolver {
       note("gps.time", "a time out of range");
       return;
     }
-    char out[80];
     const int whole = static_cast<int>(hms[2]);
-    std::snprintf(out, sizeof out, "%04d-%02d-%02dT%02d:%02d:%02d", y, mo, d,
-                  static_cast<int>(hms[0]), static_cast<int>(hms[1]), whole);
     Fact& fact = add("gps.time", FACT_TEXT);
-    fact.text = out;
+    fact.text = iso_date_time(y, mo, d, static_cast<int>(hms[0]), static_cast<int>(hms[1]), whole);
     if (hms[2] != whole) {
       // The fraction of a second, to the millisecond as GPS receivers give it.
       char fraction[16];
@@ -500,10 +567,12 @@ void FactFinder::directory_begin(const Directory& directory) {
     case DIR_MAKER_NOTE:
       place_ = IN_MAKER;
       layout_.clear();
+      choose_maker_tags();
       break;
     case DIR_MAKER_SUB:
       place_ = IN_MAKER;
       if (directory.maker != nullptr) sub_ = directory.maker;
+      choose_maker_tags();
       break;
     default:
       keeping_ = false;
@@ -513,12 +582,32 @@ void FactFinder::directory_begin(const Directory& directory) {
 void FactFinder::note(const Note& note) {
   if ((note.kind == NOTE_MAKER_NOTE || note.kind == NOTE_MAKER_NOTE_MOVED) && note.text != nullptr) {
     layout_ = note.text;
+    choose_maker_tags();
+  }
+}
+
+void FactFinder::choose_maker_tags() {
+  static_assert(std::size(kMakerTags) <= 64, "a bit for each");
+  maker_tag_count_ = 0;
+  for (std::size_t i = 0; i < std::size(kMakerTags); ++i) {
+    const MakerTag& m = kMakerTags[i];
+    if (sub_ != m.sub || !layout_is(layout_, m.layout)) continue;
+    int k = 0;
+    while (k < maker_tag_count_ && maker_tags_[k] != m.tag) ++k;
+    if (k == maker_tag_count_) {
+      if (k == kMostMakerTags) continue;
+      maker_tags_[k] = m.tag;
+      maker_bits_[k] = 0;
+      ++maker_tag_count_;
+    }
+    maker_bits_[k] |= std::uint64_t{1} << i;
   }
 }
 
 void FactFinder::entry(const Entry& entry, ValueView& value) {
   if (!keeping_) return;
   const std::uint16_t tag = entry.tag;
+  std::uint64_t makers = 0;
   switch (place_) {
     case IN_IFD0:
       if (!kept_tag(kIfd0Tags, std::size(kIfd0Tags), tag)) return;
@@ -530,15 +619,14 @@ void FactFinder::entry(const Entry& entry, ValueView& value) {
       if (!kept_tag(kGpsTags, std::size(kGpsTags), tag)) return;
       break;
     default: {
-      bool wanted = false;
-      for (const MakerTag& m : kMakerTags) {
-        wanted = wanted || (m.tag == tag && sub_ == m.sub && layout_is(layout_, m.layout));
-      }
-      if (!wanted) return;
+      int k = 0;
+      while (k < maker_tag_count_ && maker_tags_[k] != tag) ++k;
+      if (k == maker_tag_count_) return;
+      makers = maker_bits_[k];
     }
   }
   if (find(place_, tag) != nullptr && place_ != IN_MAKER) return;  // a tag twice: the first counts
-  Kept k{place_, place_ == IN_MAKER ? layout_ : std::string(), sub_, {}};
+  Kept k{place_, makers, {}};
   Held& h = k.held;
   h.directory = directory_;
   h.tag = tag;
@@ -571,8 +659,12 @@ void FactFinder::entry(const Entry& entry, ValueView& value) {
     StoredValue v;
     const bool is_signed = entry.type == SSHORT || entry.type == SLONG || entry.type == SBYTE ||
                            entry.type == SRATIONAL;
+    // The standard directories' facts take three values at most (a GPS coordinate's degrees,
+    // minutes and seconds); a maker's lens number may take more.
+    const std::uint32_t most = place_ == IN_MAKER ? kMostValues : 4;
+    h.numbers.reserve(std::min(entry.count, most));
     std::uint32_t j = 0;
-    for (; j < entry.count && j < kMostValues && value.value(j, &v); ++j) {
+    for (; j < entry.count && j < most && value.value(j, &v); ++j) {
       std::int64_t first = v.first, second = v.second;
       if (is_signed) {
         first = entry.type == SSHORT   ? static_cast<std::int16_t>(v.first)
@@ -584,14 +676,14 @@ void FactFinder::entry(const Entry& entry, ValueView& value) {
       h.numbers.push_back(first);
       if (entry.type == RATIONAL || entry.type == SRATIONAL) h.denominators.push_back(second);
     }
-    if (entry.type != UNDEFINED) h.whole = j == entry.count || j == kMostValues;
+    if (entry.type != UNDEFINED) h.whole = j == entry.count || j == most;
   }
   kept_.push_back(std::move(k));
 }
 
 void FactFinder::segment(const MapElement& element) {
   if (element.kind != ELEMENT_SEGMENT || !element.sized || find(IN_SOF, 0) != nullptr) return;
-  Kept k{IN_SOF, {}, {}, {}};
+  Kept k{IN_SOF, 0, {}};
   k.held.directory = "JPEG segments";
   k.held.tag = element.marker;
   k.held.type = SHORT;

@@ -55,9 +55,9 @@ class FactFinder {
 
   struct Kept {
     Place place;
-    /// For IN_MAKER: the layout, and the sub-directory's name ("" for the maker note itself).
-    std::string layout;
-    std::string sub;
+    /// For IN_MAKER: which of the makers' entries it is, a bit for each (its layout, directory
+    /// and tag fit).
+    std::uint64_t makers;
     Held held;
   };
   std::vector<Kept> kept_;
@@ -67,6 +67,13 @@ class FactFinder {
   std::string directory_;
   std::string layout_;
   std::string sub_;
+  // The tags the current maker directory keeps, by its layout and name: most directories keep
+  // none, and each entry is looked up in these few.
+  void choose_maker_tags();
+  static constexpr int kMostMakerTags = 16;
+  std::uint16_t maker_tags_[kMostMakerTags] = {};
+  std::uint64_t maker_bits_[kMostMakerTags] = {};
+  int maker_tag_count_ = 0;
 
   friend class FactResolver;
 };
