@@ -166,11 +166,46 @@ def fuji():
     return note
 
 
+def kodak_tiff():
+    """Kodak's TIFF-shaped maker note: a TIFF header, its IFD with offsets from the header, SubIFD0
+    held in its entry after a byte-order mark (offsets from the entry's value), SubIFD1 held
+    after a mark of the other byte order (offsets from the value), SubIFD2 pointed to, a mark
+    first (offsets from the mark) and CameraInfo pointed to (offsets from the header)."""
+    def note(t):
+        m = t.here()
+        t.b += b"MM\0*\0\0\0\x08"
+        sub0 = Tiff(">")
+        sub0.b = bytearray(b"MM")
+        sub0.ifd([(0xFA19, ASCII, 12, "KCKCK12345\0\0"), (0xFA2E, SHORT, 1, 200)])
+        sub1 = Tiff("<")
+        sub1.b = bytearray(b"II")
+        sub1.ifd([(0x0027, SHORT, 1, 100), (0x9999, ASCII, 8, "sub one\0")])
+        at, fields = t.ifd([(0x0001, SHORT, 1, 7), (0xFC00, UNDEF, len(sub0.b), bytes(sub0.b)),
+                            (0xFC01, UNDEF, len(sub1.b), bytes(sub1.b)), (0xFC02, LONG, 1, 0),
+                            (0xFF00, LONG, 1, 0)], base=m, order=">")
+        sub2 = t.here()
+        t.b += b"MM"
+        t.ifd([(0xF103, RATIONAL, 1, t.pack("II", 28, 10)), (0x6006, SHORT, 1, 3)], base=sub2, order=">")
+        info = t.here()
+        t.ifd([(0xFA04, ASCII, 10, "KC123456\0\0"), (0xF907, SHORT, 1, 4000)], base=m, order=">")
+        t.patch(fields[0xFC02], sub2 - m)
+        t.patch(fields[0xFF00], info - m)
+    return note
+
+
 def subdirectories():
     f = {}
     for o, s in (("<", "ii"), (">", "mm")):
         f[f"olympus-held-{s}.jpg"] = exif_jpeg(o, "OLYMPUS CORPORATION", olympus_held())
         f[f"olympus-pointed-{s}.jpg"] = exif_jpeg(o, "OLYMPUS IMAGING CORP.", olympus_pointed(o))
+    f["kodak-tiff-mm.jpg"] = exif_jpeg(">", "EASTMAN KODAK COMPANY", kodak_tiff())
+    # A maker outside the layouts whose maker note has a TIFF header of its own, 6 bytes in:
+    # its offsets count from that header.
+    def acme(t):
+        m = t.here()
+        t.b += b"ACME\0\0II*\0\x08\0\0\0"
+        t.ifd([(0x0001, SHORT, 1, 3), (0x0002, ASCII, 12, "ACME serial\0")], base=m + 6, order="<")
+    f["tiff-header-unknown-ii.jpg"] = exif_jpeg("<", "ACME", acme)
     f["ricoh-subdir-mm.jpg"] = exif_jpeg(">", "RICOH", ricoh_subdir(b"[Ricoh Camera Info]\0"))
     f["ricoh-not-subdir-mm.jpg"] = exif_jpeg(">", "RICOH", ricoh_subdir(b"[Something Else]...\0"))
     write("makernote-subdirs", f)

@@ -57,6 +57,8 @@ constexpr MakerTag kMakerTags[] = {
     {"Sigma", "", 0x0002, SERIAL, -1},
     {"Samsung", "", 0xA002, SERIAL, -1},
     {"Ricoh", "", 0x0005, SERIAL, -1},
+    {"Kodak", "CameraInfo", 0xFA04, SERIAL, -1},
+    {"Kodak", "SubIFD0", 0xFA19, SERIAL, -1},
     {"Canon", "", 0x0095, LENS_TEXT, -1},
     {"Olympus", "Equipment", 0x0203, LENS_TEXT, -1},
     {"OM System", "Equipment", 0x0203, LENS_TEXT, -1},

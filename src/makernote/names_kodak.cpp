@@ -64,11 +64,13 @@ constexpr ExifTag kKodakCameraInfoTags[] = {
 };
 constexpr MakerNames kKodakCameraInfoNames = names_of(kKodakCameraInfoTags);
 
-// Its sub-directories are held in the entries' bytes (the first after a byte-order mark) or
-// pointed to; but for the first, their offsets count from where each starts.
+// Its sub-directories are held in the entries' bytes or pointed to. SubIFD1 to SubIFD6 begin
+// with a byte-order mark, either way, and their offsets count from that mark; SubIFD0 has the
+// mark only when held, and counts from its mark then, from the maker note's base when pointed
+// to; SubIFD255 and CameraInfo count from the maker note's base.
 #define PELNOR_KODAK_SUB(tag, name, names)                                       \
-  {tag, nullptr, name, SUBDIR_HELD, 0, ORDER_PARENT, true, nullptr, 0, names}, { \
-    tag, nullptr, name, SUBDIR_POINTER, 0, ORDER_PARENT, true, nullptr, 0, names \
+  {tag, nullptr, name, SUBDIR_HELD, 2, ORDER_HEADER, true, nullptr, 0, names}, { \
+    tag, nullptr, name, SUBDIR_POINTER, 2, ORDER_HEADER, true, nullptr, 0, names \
   }
 constexpr MakerSubdirectory kKodakSubdirectories[] = {
     {0xFC00, nullptr, "SubIFD0", SUBDIR_HELD, 2, ORDER_HEADER, true, nullptr, 0,
