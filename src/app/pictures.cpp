@@ -124,7 +124,7 @@ Copy write_bitmap(Session& session, ByteSource& input, FileHandle file, const Pi
   std::vector<std::uint8_t> padded;
   std::uint8_t* pixels = session.segment;
   if (full > length) {
-    padded.assign(full, 0);
+    padded.assign(static_cast<std::size_t>(full), 0);  // 255 x 255 x 3 bytes at most
     pixels = padded.data();
   }
   const std::int64_t got =
