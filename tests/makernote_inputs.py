@@ -106,6 +106,14 @@ def layouts():
     f = {}
     # Tags named by their value's form: a version (ShotInfoD40), a version in a range
     # (LensData0201), a version no name fits (unnamed), a count (HDRInfo2) and the name otherwise.
+    # Canon's 0x000D named by the camera's model ("EOS 5D" at its end, not "EOS 5D Mark II"; a
+    # word "450D"), else by its type and count (a PowerShot's 138 LONGs), else its catch-all.
+    for name, model, typ, count in (("canon-model-5d.jpg", "Canon EOS 5D", SHORT, 4),
+                                    ("canon-model-5d2.jpg", "Canon EOS 5D Mark II", SHORT, 4),
+                                    ("canon-model-450d.jpg", "Canon EOS 450D", SHORT, 4),
+                                    ("canon-model-powershot.jpg", "Canon PowerShot S95", LONG, 138),
+                                    ("canon-model-other.jpg", "Canon EOS R9", 1, 8)):
+        f[name] = exif_jpeg("<", "Canon", plain(b"", tags=[(0x000D, typ, count, bytes(count * SIZE[typ]))]), model=model)
     f["nikon-versions.jpg"] = exif_jpeg("<", "NIKON CORPORATION", plain(b"Nikon\0\2\x10\0\0II*\0\x08\0\0\0", base="note", base_at=10, tags=[
         (0x0035, UNDEF, 6, b"\1\0\0\0\0\0"), (0x0035, UNDEF, 4, b"\1\0\0\0"), (0x0091, UNDEF, 8, b"0209\0\0\0\0"),
         (0x0098, UNDEF, 8, b"0202\0\0\0\0"), (0x0098, UNDEF, 8, b"0299\0\0\0\0"), (0x00A8, UNDEF, 8, b"0104\0\0\0\0")]))

@@ -14,7 +14,7 @@ constexpr MakerPreview kNikonPreviews[] = {pair(0x0201, 0x0202)};
 constexpr MakerNames kNikonPreviewNames =
     with_previews(names_of(kNikonPreviewTags), kNikonPreviews);
 
-// Tags whose name depends on their value's form: its version, its size or its type.
+// Tags whose name depends on their value's form: its version, its size, its type or the camera.
 constexpr NameVariant kNikon0014[] = {
     {7, 2560, "", 0, "ColorBalanceA"},
     {0, 0, "NRW 0100", 8, "NRWData"},
@@ -40,10 +40,10 @@ constexpr NameVariant kNikon0091[] = {
     {0, 0, "0805", 4, "ShotInfoZ9"},
 };
 constexpr NameVariant kNikon0097[] = {
-    {0, 0, "0100", 4, "ColorBalance0100"},
-    {0, 0, "0102", 4, "ColorBalance0102"},
-    {0, 0, "0103", 4, "ColorBalance0103"},
-    {0, 0, "0205", 4, "ColorBalance0205"},
+    {0, 0, "0100", 4, "ColorBalance0100"}, {0, 0, "0102", 4, "ColorBalance0102"},
+    {0, 0, "0103", 4, "ColorBalance0103"}, {0, 0, "0205", 4, "ColorBalance0205"},
+    {0, 0, "0209", 4, "ColorBalance0209"}, {0, 0, "0212", 4, "ColorBalance0209"},
+    {0, 0, "0214", 4, "ColorBalance0209"},
 };
 constexpr NameVariant kNikon0098[] = {
     {0, 0, "0100", 4, "LensData0100"},     {0, 0, "0101", 4, "LensData0101"},

@@ -5,7 +5,7 @@
 namespace pelnor {
 namespace {
 
-// Tags whose name depends on their value's form: its version, its size or its type.
+// Tags whose name depends on their value's form: its version, its size, its type or the camera.
 constexpr NameVariant kPentax002D[] = {
     {3, 0, "", 0, "EffectiveLV"},
     {4, 0, "", 0, "EffectiveLV"},

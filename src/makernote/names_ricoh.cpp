@@ -5,9 +5,15 @@
 namespace pelnor {
 namespace {
 
-// Tags whose name depends on their value's form: its version, its size or its type.
+// Tags whose name depends on their value's form: its version, its size, its type or the camera.
+constexpr NameVariant kRicoh1001[] = {
+    {3, 0, "", 0, "ExposureProgram"},
+};
 constexpr NameVariant kRicoh1002[] = {
     {3, 0, "", 0, "DriveMode"},
+};
+constexpr NameVariant kRicoh1003[] = {
+    {3, 0, "", 0, "WhiteBalance"},
 };
 constexpr NameVariant kRicoh1004[] = {
     {3, 0, "", 0, "WhiteBalanceFineTune"},
@@ -18,7 +24,9 @@ constexpr ExifTag kRicohTags[] = {
     {0x0002, "FirmwareVersion"},
     {0x0E00, "PrintIM"},
     {0x1000, "RecordingFormat"},
+    by_form(0x1001, kRicoh1001, "ImageInfo"),
     by_form(0x1002, kRicoh1002),
+    by_form(0x1003, kRicoh1003, "Sharpness"),
     by_form(0x1004, kRicoh1004),
     {0x1006, "FocusMode"},
     {0x1007, "AutoBracketing"},

@@ -5,7 +5,7 @@
 namespace pelnor {
 namespace {
 
-// Tags whose name depends on their value's form: its version, its size or its type.
+// Tags whose name depends on their value's form: its version, its size, its type or the camera.
 constexpr NameVariant kSigma000C[] = {
     {2, 0, "", 0, "ExposureCompensation"},
 };

@@ -5,7 +5,7 @@
 namespace pelnor {
 namespace {
 
-// Tags whose name depends on their value's form: its version, its size or its type.
+// Tags whose name depends on their value's form: its version, its size, its type or the camera.
 constexpr NameVariant kSony0010[] = {
     {0, 368, "", 0, "CameraInfo"},    {0, 5478, "", 0, "CameraInfo"},
     {0, 5506, "", 0, "CameraInfo2"},  {0, 6118, "", 0, "CameraInfo2"},
@@ -29,11 +29,30 @@ constexpr NameVariant kSony1001[] = {
 constexpr NameVariant kSony1002[] = {
     {3, 0, "", 0, "MultiBurstImageHeight"},
 };
+constexpr NameVariant kSony2010[] = {
+    {0, 0, "", 0, "Tag2010a", "^NEX-5N$"},
+};
+constexpr NameVariant kSony201C[] = {
+    {0, 0, "", 0, "AFAreaModeSetting", "^SLT-|^HV"},
+};
 constexpr NameVariant kSony202A[] = {
     {0, 0, "\x01", 1, "Tag202a"},
 };
 constexpr NameVariant kSony900B[] = {
     {0, 0, "\xae", 1, "Tag900b"},
+};
+constexpr NameVariant kSony940A[] = {
+    {0, 0, "", 0, "Tag940a", "^SLT-|^HV"},
+};
+constexpr NameVariant kSony940C[] = {
+    {0, 0, "", 0, "Tag940c", "^NEX->|^ILCE->|^ILME->|^Lunar>|^ZV-E10>"},
+};
+constexpr NameVariant kSony940E[] = {
+    {0, 0, "", 0, "AFInfo", "^SLT-|^HV|^ILCA-"},
+    {0, 0, "", 0, "Tag940e", "^NEX-|^ILCE-|^Lunar"},
+};
+constexpr NameVariant kSonyB050[] = {
+    {0, 0, "", 0, "HighISONoiseReduction2", "^DSC-|^Stellar"},
 };
 
 constexpr ExifTag kSonyTags[] = {
@@ -61,6 +80,7 @@ constexpr ExifTag kSonyTags[] = {
     {0x200B, "MultiFrameNoiseReduction"},
     {0x200E, "PictureEffect"},
     {0x200F, "SoftSkinEffect"},
+    by_form(0x2010, kSony2010),
     {0x2011, "VignettingCorrection"},
     {0x2012, "LateralChromaticAberration"},
     {0x2013, "DistortionCorrectionSetting"},
@@ -68,6 +88,7 @@ constexpr ExifTag kSonyTags[] = {
     {0x2016, "AutoPortraitFramed"},
     {0x2017, "FlashAction"},
     {0x201A, "ElectronicFrontCurtainShutter"},
+    by_form(0x201C, kSony201C),
     {0x2023, "MultiFrameNREffect"},
     {0x2026, "WBShiftAB_GM_Precise"},
     {0x2027, "FocusLocation"},
@@ -94,8 +115,11 @@ constexpr ExifTag kSonyTags[] = {
     {0x9407, "Sony_0x9407"},
     {0x9408, "Sony_0x9408"},
     {0x9409, "Sony_0x9409"},
+    by_form(0x940A, kSony940A, "Sony_0x940a"),
     {0x940B, "Sony_0x940b"},
+    by_form(0x940C, kSony940C, "Sony_0x940c"),
     {0x940D, "Sony_0x940d"},
+    by_form(0x940E, kSony940E, "Sony_0x940e"),
     {0x940F, "Sony_0x940f"},
     {0x9411, "Sony_0x9411"},
     {0x9416, "Sony_0x9416"},
@@ -123,6 +147,7 @@ constexpr ExifTag kSonyTags[] = {
     {0xB04A, "SequenceNumber"},
     {0xB04B, "Anti-Blur"},
     {0xB04F, "DynamicRangeOptimizer"},
+    by_form(0xB050, kSonyB050),
     {0xB052, "IntelligentAuto"},
     {0xB054, "WhiteBalance"},
 };

@@ -34,6 +34,10 @@ struct NameVariant {
   const char* pattern;
   std::uint8_t pattern_length;
   const char* name;
+  /// The camera models it is for (null: any), alternatives separated by '|': each a text the
+  /// model holds, '^' before it for one the model begins with, '$' after it for one it ends
+  /// with, '<' and '>' for a word's start and end ("<450D>|EOS 5D$").
+  const char* model = nullptr;
 };
 
 struct ExifTag {
@@ -58,6 +62,10 @@ struct TagTable {
   const ExifTag* begin;
   const ExifTag* end;
   const TagTable* also;
+  /// The camera's model (IFD0's Model, without its trailing blanks), for the names that
+  /// depend on it; set by the walk of a maker's directories, empty elsewhere.
+  const char* model = "";
+  int model_length = 0;
 };
 
 template <std::size_t N>

@@ -99,7 +99,7 @@ bool DirectoryWalk::body(const TiffData& data, std::uint32_t ifd, int order,
     sink_.note({NOTE_ALREADY_DUMPED});
   } else if (dumped_.count == DirectorySet::kMost) {
     sink_.note({NOTE_TOO_MANY, DirectorySet::kMost});
-  } else if (report_entries(data, ifd, order, names, false, sink_) != 0) {
+  } else if (report_entries(data, ifd, order, with_model(names), false, sink_) != 0) {
     dumped_.add(at);
     done = true;
   }

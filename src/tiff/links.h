@@ -65,6 +65,13 @@ class DirectoryWalk {
   void next(const TiffData& data, int order, std::uint32_t ifd, std::uint32_t number);
   void dng_maker_note(const TiffData& data, int order, std::uint32_t ifd);
   bool body(const TiffData& data, std::uint32_t ifd, int order, const TagTable& names);
+  // `names` with the camera's model, for the names that depend on it.
+  TagTable with_model(const TagTable& names) const {
+    TagTable named = names;
+    named.model = camera_.model;
+    named.model_length = camera_.model_length;
+    return named;
+  }
   static std::int64_t position(const TiffData& data, std::uint32_t offset) {
     return std::int64_t{data.position} + data.origin + offset;
   }

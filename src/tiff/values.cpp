@@ -70,6 +70,44 @@ bool matches(const std::uint8_t* b, std::uint64_t have, const char* pattern, std
 
 }  // namespace
 
+namespace {
+
+bool word_char(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
+}
+
+// True when one of `rule`'s alternatives fits the `n` characters of `model`.
+bool model_fits(const char* rule, const char* model, int n) {
+  for (const char* alt = rule;;) {
+    const char* bar = std::strchr(alt, '|');
+    const char* end = bar != nullptr ? bar : alt + std::strlen(alt);
+    const char* a = alt;
+    const bool begins = a < end && *a == '^';
+    if (begins) ++a;
+    const bool word_start = a < end && *a == '<';
+    if (word_start) ++a;
+    const char* z = end;
+    const bool ends = z > a && z[-1] == '$';
+    if (ends) --z;
+    const bool word_end = z > a && z[-1] == '>';
+    if (word_end) --z;
+    const auto length = static_cast<int>(z - a);
+    for (int at = 0; at + length <= n; ++at) {
+      if ((begins && at != 0) || (ends && at + length != n)) continue;
+      if (std::memcmp(model + at, a, static_cast<std::size_t>(length)) != 0) continue;
+      if (word_start && at > 0 && word_char(model[at - 1]) == word_char(a[0])) continue;
+      if (word_end && at + length < n && word_char(model[at + length]) == word_char(z[-1])) {
+        continue;
+      }
+      return true;
+    }
+    if (bar == nullptr) return false;
+    alt = bar + 1;
+  }
+}
+
+}  // namespace
+
 const char* ValueView::variant_name() const {
   const std::uint64_t bytes = std::uint64_t{e_.count} * value_size(e_.type);
   const std::uint64_t have = std::min<std::uint64_t>(bytes, data_.bytes_at(at()));
@@ -77,6 +115,7 @@ const char* ValueView::variant_name() const {
   for (std::uint8_t i = 0; i < tag_->variant_count; ++i) {
     const NameVariant& v = tag_->variants[i];
     if ((v.type == 0 || v.type == e_.type) && (v.count == 0 || v.count == e_.count) &&
+        (v.model == nullptr || model_fits(v.model, names_.model, names_.model_length)) &&
         (v.pattern_length == 0 || (b != nullptr && matches(b, have, v.pattern, v.pattern_length)))) {
       return v.name;
     }
