@@ -78,7 +78,7 @@ class DirectoryWalk {
 
   const TiffData& tiff_;
   int order_;
-  const Camera& camera_;
+  const Camera camera_;  // a copy: its texts point into the data read, which outlives the walk
   Sink& sink_;
   MakerVisitor* finder_;
   bool finder_walked_ = false;
