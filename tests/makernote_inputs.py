@@ -114,6 +114,10 @@ def layouts():
                                     ("canon-model-powershot.jpg", "Canon PowerShot S95", LONG, 138),
                                     ("canon-model-other.jpg", "Canon EOS R9", 1, 8)):
         f[name] = exif_jpeg("<", "Canon", plain(b"", tags=[(0x000D, typ, count, bytes(count * SIZE[typ]))]), model=model)
+    # Sigma's version 3 moved tags: 0x0030 is LensApertureRange before it, Calibration from it on.
+    for v in (1, 3):
+        f[f"sigma-v{v}-ii.jpg"] = exif_jpeg("<", "SIGMA", plain(b"SIGMA\0\0\0\0" + bytes([v]), tags=[
+            (0x0030, ASCII, 8, "30 text\0"), (0x0048, ASCII, 8, "48 text\0")]), model="SIGMA fp")
     f["nikon-versions.jpg"] = exif_jpeg("<", "NIKON CORPORATION", plain(b"Nikon\0\2\x10\0\0II*\0\x08\0\0\0", base="note", base_at=10, tags=[
         (0x0035, UNDEF, 6, b"\1\0\0\0\0\0"), (0x0035, UNDEF, 4, b"\1\0\0\0"), (0x0091, UNDEF, 8, b"0209\0\0\0\0"),
         (0x0098, UNDEF, 8, b"0202\0\0\0\0"), (0x0098, UNDEF, 8, b"0299\0\0\0\0"), (0x00A8, UNDEF, 8, b"0104\0\0\0\0")]))

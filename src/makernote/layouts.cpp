@@ -32,6 +32,10 @@ constexpr ByteRange kPaddedIi[] = {exactly('I'),  exactly('I'),    exactly('\x2a
                                    exactly('\0'), exactly('\x08'), exactly('\0'),
                                    exactly('\0'), exactly('\0'),   kAny,
                                    exactly('\0'), exactly('\0'),   exactly('\0')};
+// Sigma's maker notes of version 3 and later: "SIGMA", four zeros, the version.
+constexpr ByteRange kSigma3[] = {exactly('S'),  exactly('I'),  exactly('G'),  exactly('M'),
+                                 exactly('A'),  exactly('\0'), exactly('\0'), exactly('\0'),
+                                 exactly('\0'), {3, 0xFF}};
 // Samsung's IFD: its first entry is tag 1, UNDEFINED, count 4, "0100".
 constexpr ByteRange kSamsungMm[] = {
     exactly('\0'),   kAny,          exactly('\0'), exactly('\x01'), exactly('\0'),
@@ -408,6 +412,13 @@ const MakerLayout kLayouts[] = {
      .make_rule = MAKE_PREFIX,
      .make = "SANYO",
      .is_ifd = false},
+    {.name = "Sigma",
+     .pattern = pattern_of(kSigma3),
+     .pattern_size = 10,
+     .make_rule = MAKE_PREFIX,
+     .make = "SIGMA|FOVEON",
+     .start_at = 10,
+     .names = &kSigma3Names},
     {.name = "Sigma",
      .header = lit("SIGMA"),
      .make_rule = MAKE_PREFIX,

@@ -21,6 +21,7 @@ extern const MakerNames kRicohNames;
 extern const MakerNames kSamsungNames;
 extern const MakerNames kSanyoNames;
 extern const MakerNames kSigmaNames;
+extern const MakerNames kSigma3Names;
 extern const MakerNames kSonyNames;
 extern const MakerNames kSonyEricssonNames;
 /// No names: every entry shows its number.
