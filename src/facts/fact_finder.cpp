@@ -1,6 +1,7 @@
 #include "facts/fact_finder.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -13,8 +14,8 @@ namespace pelnor {
 namespace {
 
 // The tags of the standard directories facts are read from.
-constexpr std::uint16_t kIfd0Tags[] = {0x0100, 0x0101, 0x010F, 0x0110, 0x0112, 0x0131,
-                                       0x0132, 0x013B, 0x8298};
+constexpr std::uint16_t kIfd0Tags[] = {0x0100, 0x0101, 0x010F, 0x0110, 0x0112,
+                                       0x0131, 0x0132, 0x013B, 0x8298};
 constexpr std::uint16_t kExifTags[] = {0x829A, 0x829D, 0x8827, 0x9003, 0x9004, 0x9010, 0x9011,
                                        0x9012, 0x9209, 0x920A, 0x9290, 0x9291, 0x9292, 0xA002,
                                        0xA003, 0xA405, 0xA430, 0xA431, 0xA434};
@@ -115,33 +116,20 @@ const char* scan_int(const char* p, int width, int* value) {
   return p;
 }
 
-// The numbers of "Y?M?D?h:m:s" (any one character between the date's fields and before the
-// time), as sscanf's "%4d%*c%2d%*c%2d%*c%2d:%2d:%2d" reads them.
-bool scan_date_time(const char* p, int* y, int* mo, int* d, int* hh, int* mi, int* ss) {
-  int* const fields[] = {y, mo, d, hh, mi, ss};
-  for (int k = 0; k < 6; ++k) {
-    if (k != 0) {
-      if (*p == '\0' || (k > 3 && *p != ':')) return false;
+// What sscanf reads with a format of "%Nd" fields, "%*c" and ':': `form` gives each field's
+// width as a digit, '*' for any one character, ':' for itself. The numbers go to `out` in turn.
+bool scan(const char* p, const char* form, int* const* out) {
+  for (; *form != '\0'; ++form) {
+    if (*form >= '1' && *form <= '9') {
+      p = scan_int(p, *form - '0', *out++);
+      if (p == nullptr) return false;
+    } else if (*p == '\0' || (*form != '*' && *p != *form)) {
+      return false;
+    } else {
       ++p;
     }
-    p = scan_int(p, k == 0 ? 4 : 2, fields[k]);
-    if (p == nullptr) return false;
   }
   return true;
-}
-
-// What sscanf's "%2d:%2d" reads.
-bool scan_two(const char* p, int* a, int* b) {
-  p = scan_int(p, 2, a);
-  return p != nullptr && *p == ':' && scan_int(p + 1, 2, b) != nullptr;
-}
-
-// What sscanf's "%4d:%2d:%2d" reads.
-bool scan_date(const char* p, int* y, int* mo, int* d) {
-  p = scan_int(p, 4, y);
-  if (p == nullptr || *p != ':') return false;
-  p = scan_int(p + 1, 2, mo);
-  return p != nullptr && *p == ':' && scan_int(p + 1, 2, d) != nullptr;
 }
 
 // "%04d-%02d-%02dT%02d:%02d:%02d" of numbers already checked to have so many digits.
@@ -297,15 +285,15 @@ class FactResolver {
     const bool exif = t.size() >= 19 && t[4] == ':' && t[7] == ':' && t[10] == ' ';
     const bool iso = t.size() >= 19 && t[4] == '-' && t[7] == '-' && t[10] == 'T';
     if ((!exif && !iso) || t[13] != ':' || t[16] != ':' ||
-        !scan_date_time(t.c_str(), &y, &mo, &d, &hh, &mi, &ss) ||
+        !scan(t.c_str(), "4*2*2*2:2:2", std::array<int*, 6>{&y, &mo, &d, &hh, &mi, &ss}.data()) ||
         (exif && t.size() != 19) ||
         (iso && !(t.size() == 19 || (t.size() == 20 && t[19] == 'Z') ||
                   (t.size() == 25 && (t[19] == '+' || t[19] == '-') && t[22] == ':')))) {
       note(name, "not a date and time");
       return;
     }
-    if (y < 1 || mo < 1 || mo > 12 || d < 1 || d > 31 || hh > 23 || mi > 59 || ss > 60 ||
-        hh < 0 || mi < 0 || ss < 0) {
+    if (y < 1 || mo < 1 || mo > 12 || d < 1 || d > 31 || hh > 23 || mi > 59 || ss > 60 || hh < 0 ||
+        mi < 0 || ss < 0) {
       note(name, "a date or time out of range");
       return;
     }
@@ -332,7 +320,8 @@ class FactResolver {
       const std::string o = trimmed(z->text);
       int oh, om;
       if (o.size() == 6 && (o[0] == '+' || o[0] == '-') && o[3] == ':' &&
-          scan_two(o.c_str() + 1, &oh, &om) && oh <= 14 && om <= 59) {
+          scan(o.c_str() + 1, "2:2", std::array<int*, 2>{&oh, &om}.data()) && oh <= 14 &&
+          om <= 59) {
         fact.text += o;
         fact.from.push_back(source_of(*z));
       }
@@ -361,8 +350,8 @@ class FactResolver {
   }
 
   // Degrees, minutes and seconds (one to three rationals) signed by the reference letter.
-  void coordinate(const char* name, std::uint16_t value_tag, std::uint16_t ref_tag,
-                  char negative, char positive, double most) {
+  void coordinate(const char* name, std::uint16_t value_tag, std::uint16_t ref_tag, char negative,
+                  char positive, double most) {
     const FactFinder::Held* h = f_.find(FactFinder::IN_GPS, value_tag);
     if (h == nullptr || h->numbers.empty()) return;
     const FactFinder::Held* ref = f_.find(FactFinder::IN_GPS, ref_tag);
@@ -423,8 +412,8 @@ class FactResolver {
     if (!is_text(date) || time == nullptr || time->numbers.size() < 3) return;
     int y, mo, d;
     const std::string t = trimmed(date->text);
-    if (t.size() != 10 || !scan_date(t.c_str(), &y, &mo, &d) || mo < 1 ||
-        mo > 12 || d < 1 || d > 31 || y < 1) {
+    if (t.size() != 10 || !scan(t.c_str(), "4:2:2", std::array<int*, 3>{&y, &mo, &d}.data()) ||
+        mo < 1 || mo > 12 || d < 1 || d > 31 || y < 1) {
       note("gps.time", "GPSDateStamp is not a date");
       return;
     }
@@ -432,8 +421,7 @@ class FactResolver {
     for (std::size_t k = 0; k < 3; ++k) {
       if (!rational("gps.time", time, k, &hms[k])) return;
     }
-    if (!(hms[0] >= 0 && hms[0] < 24 && hms[1] >= 0 && hms[1] < 60 && hms[2] >= 0 &&
-          hms[2] < 61) ||
+    if (!(hms[0] >= 0 && hms[0] < 24 && hms[1] >= 0 && hms[1] < 60 && hms[2] >= 0 && hms[2] < 61) ||
         hms[0] != std::floor(hms[0]) || hms[1] != std::floor(hms[1])) {
       note("gps.time", "a time out of range");
       return;
@@ -582,7 +570,8 @@ void FactFinder::directory_begin(const Directory& directory) {
 }
 
 void FactFinder::note(const Note& note) {
-  if ((note.kind == NOTE_MAKER_NOTE || note.kind == NOTE_MAKER_NOTE_MOVED) && note.text != nullptr) {
+  if ((note.kind == NOTE_MAKER_NOTE || note.kind == NOTE_MAKER_NOTE_MOVED) &&
+      note.text != nullptr) {
     layout_ = note.text;
     choose_maker_tags();
   }
@@ -669,9 +658,9 @@ void FactFinder::entry(const Entry& entry, ValueView& value) {
     for (; j < entry.count && j < most && value.value(j, &v); ++j) {
       std::int64_t first = v.first, second = v.second;
       if (is_signed) {
-        first = entry.type == SSHORT   ? static_cast<std::int16_t>(v.first)
-                : entry.type == SBYTE  ? static_cast<std::int8_t>(v.first)
-                                       : static_cast<std::int32_t>(v.first);
+        first = entry.type == SSHORT  ? static_cast<std::int16_t>(v.first)
+                : entry.type == SBYTE ? static_cast<std::int8_t>(v.first)
+                                      : static_cast<std::int32_t>(v.first);
         second = static_cast<std::int32_t>(v.second);
       }
       if (entry.type == FLOAT || entry.type == DOUBLE) break;

@@ -77,29 +77,13 @@ constexpr ExifTag kSigmaTags[] = {
     {0x0121, "WBSettings2"},
 };
 
-// Maker notes of version 3 and later (the byte after "SIGMA\0\0\0\0"), which moved many tags.
-constexpr NameVariant kSigma3000C[] = {
-    {2, 0, "", 0, "ExposureCompensation"},
-};
-constexpr NameVariant kSigma3001A[] = {
-    {4, 0, "", 0, "PreviewImageStart"},
-    {2, 0, "", 0, "ChrominanceNoiseReduction"},
-};
-constexpr NameVariant kSigma3001B[] = {
-    {4, 0, "", 0, "PreviewImageLength"},
-    {2, 0, "", 0, "LuminanceNoiseReduction"},
-};
+// Maker notes of version 3 and later (the byte after "SIGMA\0\0\0\0"), which moved many tags;
+// the tags named by their type alone are named alike in both.
 constexpr NameVariant kSigma3001C[] = {
     {4, 0, "", 0, "PreviewImageStart"},
 };
 constexpr NameVariant kSigma3001D[] = {
     {4, 0, "", 0, "PreviewImageLength"},
-};
-constexpr NameVariant kSigma3002C[] = {
-    {4, 0, "", 0, "ColorMode"},
-};
-constexpr NameVariant kSigma30057[] = {
-    {2, 0, "", 0, "Firmware2"},
 };
 
 constexpr ExifTag kSigma3Tags[] = {
@@ -113,7 +97,7 @@ constexpr ExifTag kSigma3Tags[] = {
     {0x0009, "MeteringMode"},
     {0x000A, "LensFocalRange"},
     {0x000B, "ColorSpace"},
-    by_form(0x000C, kSigma3000C, "ExposureAdjust"),
+    by_form(0x000C, kSigma000C, "ExposureAdjust"),
     {0x000D, "Contrast"},
     {0x000E, "Shadow"},
     {0x000F, "Highlight"},
@@ -126,8 +110,8 @@ constexpr ExifTag kSigma3Tags[] = {
     {0x0017, "Firmware"},
     {0x0018, "Software"},
     {0x0019, "AutoBracket"},
-    by_form(0x001A, kSigma3001A),
-    by_form(0x001B, kSigma3001B),
+    by_form(0x001A, kSigma001A),
+    by_form(0x001B, kSigma001B),
     by_form(0x001C, kSigma3001C),
     by_form(0x001D, kSigma3001D),
     {0x001E, "PreviewImageSize"},
@@ -136,7 +120,7 @@ constexpr ExifTag kSigma3Tags[] = {
     {0x0027, "LensType"},
     {0x002A, "LensFocalRange"},
     {0x002B, "LensMaxApertureRange"},
-    by_form(0x002C, kSigma3002C),
+    by_form(0x002C, kSigma002C),
     {0x0030, "Calibration"},
     {0x003D, "PictureMode"},
     {0x0048, "LensApertureRange"},
@@ -145,7 +129,7 @@ constexpr ExifTag kSigma3Tags[] = {
     {0x004D, "ExposureCompensation"},
     {0x0055, "SensorTemperature"},
     {0x0056, "FlashExposureComp"},
-    by_form(0x0057, kSigma30057),
+    by_form(0x0057, kSigma0057),
     {0x0058, "WhiteBalance"},
     {0x0059, "DigitalFilter"},
     {0x0084, "Model"},
